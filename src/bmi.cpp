@@ -1,0 +1,91 @@
+// bmi: a short consultation in Japanese that reports a person's BMI and body type.
+#include <cstdio>
+
+#include "measures.hpp"
+#include "texts.hpp"
+
+namespace {
+
+void say(text_id text) {
+    std::fputs(message_texts[text], stdout);
+}
+
+void report(text_id line, float value) {
+    std::printf(message_texts[line], static_cast<double>(value));
+}
+
+// Called before every read: a driver on the other end of a pipe waits for the
+// prompt, which would otherwise sit in the full buffer forever.
+bool flush_output() {
+    return std::fflush(stdout) == 0 && !std::ferror(stdout);
+}
+
+void discard_line() {
+    int c;
+    do
+        c = std::getchar();
+    while (c != EOF && c != '\n');
+}
+
+int read_number(float *value) {
+    return std::scanf(message_texts[entry_format], value);
+}
+
+enum entry { entry_number, entry_unconvertible, entry_ended, output_failed };
+
+// An entry that cannot be converted takes the rest of its line with it, so
+// that the next pass reads fresh input and the dialogue cannot spin.
+entry ask(text_id prompt, float *value) {
+    say(prompt);
+    if (!flush_output())
+        return output_failed;
+    const int converted = read_number(value);
+    if (converted == 1)
+        return entry_number;
+    if (converted == EOF)
+        return entry_ended;
+    discard_line();
+    return entry_unconvertible;
+}
+
+} // namespace
+
+int main() {
+    float weight;
+    float height;
+    for (;;) {
+        say(intro_text);
+        entry got = ask(weight_prompt, &weight);
+        if (got == entry_number)
+            got = ask(height_prompt, &height);
+        if (got == entry_ended || got == output_failed)
+            return 1;
+        if (got == entry_unconvertible)
+            continue;
+
+        // Two tests, not one: a height that is not a number passes neither and
+        // is asked again without the error text.
+        if (height >= height_limit)
+            say(height_error);
+        if (height < height_limit)
+            break;
+    }
+
+    const body_measures m = compute_measures(weight, height);
+    report(weight_line, weight);
+    report(ideal_weight_line, m.ideal_weight);
+    report(height_line, m.height_cm);
+    report(bmi_line, m.bmi_value);
+    const body_type type = classify_bmi(m.bmi_value);
+    if (type != unclassified)
+        say(bmi_bands[type].verdict);
+    if (!flush_output())
+        return 1;
+
+    // Whatever ends the closing wait, a number, a word or the end of input, ends the run.
+    float spare;
+    read_number(&spare);
+
+    // A report that never reached its reader is not a success.
+    return std::fclose(stdout) == 0 ? 0 : 1;
+}
