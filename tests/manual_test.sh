@@ -1,0 +1,33 @@
+#!/bin/sh
+# The manual pages must render without a single warning and carry the
+# project's version.  Usage: manual_test.sh SOURCE_DIR VERSION
+set -u
+src=$1
+version=$2
+for tool in groff mandoc; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+status=0
+fail() {
+    echo "FAIL: $*"
+    status=1
+}
+
+# Prints the command's messages and fails if there are any.
+quiet() {
+    out=$("$@" 2>&1) || fail "$* exited non-zero"
+    [ -z "$out" ] || fail "$*: $out"
+}
+
+en=$src/man/bmi.1
+ja=$src/man/ja/bmi.1
+quiet groff -man -ww -z "$en"
+# Japanese needs the UTF-8 input decoded and its line-breaking rules.
+quiet groff -k -mja -Tutf8 -man -ww -z "$ja"
+quiet mandoc -T lint "$en"
+quiet mandoc -T lint "$ja"
+for page in "$en" "$ja"; do
+    grep -q "^\.TH BMI 1 [0-9-]* \"bmi $version\"" "$page" || fail "$page does not carry bmi $version"
+done
+[ "$status" = 0 ] && echo "manual pages: clean, version $version"
+exit "$status"
