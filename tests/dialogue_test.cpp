@@ -60,10 +60,13 @@ child start(const char *output_path = nullptr) {
     return c;
 }
 
+// The program may have ended already, and not read what it is given.
 void give(child &c, const std::string &input) {
-    if (!input.empty()) {
-        EXPECT_EQ(write(c.input, input.data(), input.size()), static_cast<ssize_t>(input.size()));
-    }
+    if (input.empty())
+        return;
+    const ssize_t n = write(c.input, input.data(), input.size());
+    if (n != static_cast<ssize_t>(input.size()) && !(n < 0 && errno == EPIPE))
+        ADD_FAILURE() << "could not give the input: " << std::strerror(errno);
 }
 
 void close_input(child &c) {
@@ -226,7 +229,6 @@ TEST(Dialogue, OutputThatCannotBeWrittenFails) {
 
 int main(int argc, char **argv) {
     testing::InitGoogleTest(&argc, argv);
-    // The program may end before it has read all that is given to it.
     std::signal(SIGPIPE, SIG_IGN);
     for (int i = 1; i < argc; ++i)
         program.push_back(argv[i]);
