@@ -26,7 +26,10 @@ constexpr auto time_limit = std::chrono::seconds(60);
 
 struct child {
     pid_t pid = -1;
-    int input = -1, output = -1, errors = -1;
+    int input = -1;
+    int output[2] = {-1, -1}; // standard output and standard error
+    bool ended = false;
+    int status = -1; // exit status; -1 while running or when killed by a signal
 };
 
 // Starts the program with pipes on all three streams, or with standard output
@@ -55,8 +58,8 @@ child start(const char *output_path = nullptr) {
     close(out[1]);
     close(err[1]);
     c.input = in[1];
-    c.output = out[0];
-    c.errors = err[0];
+    c.output[0] = out[0];
+    c.output[1] = err[0];
     return c;
 }
 
@@ -74,20 +77,34 @@ void close_input(child &c) {
     c.input = -1;
 }
 
-// Reads from both output pipes until `enough` says standard output holds what
-// is awaited, or until both are closed; false when the time limit ran out.
+void reap(child &c, int options) {
+    int status = 0;
+    if (waitpid(c.pid, &status, options) != c.pid)
+        return;
+    c.ended = true;
+    if (WIFEXITED(status))
+        c.status = WEXITSTATUS(status);
+}
+
+// Reads what the program writes until its standard output satisfies `enough`,
+// or until it has ended and nothing more is waiting in the pipes; false when
+// the time limit ran out first. The end is told by the process and not by the
+// pipes, since helpers that an emulator starts may keep them open.
 template <typename Pred>
 bool collect(child &c, std::string &out, std::string &err, Pred enough) {
     const auto deadline = std::chrono::steady_clock::now() + time_limit;
-    pollfd fds[2] = {{c.output, POLLIN, 0}, {c.errors, POLLIN, 0}};
     std::string *into[2] = {&out, &err};
-    while ((fds[0].fd >= 0 || fds[1].fd >= 0) && !enough(out)) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0)
+    while (!enough(out)) {
+        if (std::chrono::steady_clock::now() > deadline)
             return false;
-        if (poll(fds, 2, static_cast<int>(left.count())) < 0 && errno != EINTR)
+        if (!c.ended)
+            reap(c, WNOHANG);
+        pollfd fds[2] = {{c.output[0], POLLIN, 0}, {c.output[1], POLLIN, 0}};
+        const int ready = poll(fds, 2, c.ended ? 0 : 20);
+        if (ready < 0 && errno != EINTR)
             return false;
+        if (ready == 0 && c.ended)
+            return true;
         for (int i = 0; i < 2; ++i) {
             if (fds[i].fd < 0 || fds[i].revents == 0)
                 continue;
@@ -96,8 +113,8 @@ bool collect(child &c, std::string &out, std::string &err, Pred enough) {
             if (n > 0) {
                 into[i]->append(buf, static_cast<size_t>(n));
             } else {
-                close(fds[i].fd);
-                fds[i].fd = -1;
+                close(c.output[i]);
+                c.output[i] = -1;
             }
         }
     }
@@ -112,15 +129,19 @@ struct outcome {
 // Waits for the program to end on its own and gathers what it wrote.
 outcome finish(child &c) {
     outcome o;
-    const bool ended = collect(c, o.out, o.err, [](const std::string &) { return false; });
-    if (!ended)
+    if (!collect(c, o.out, o.err, [](const std::string &) { return false; })) {
         kill(c.pid, SIGKILL);
+        reap(c, 0);
+        c.status = -1;
+    }
+    o.status = c.status;
     if (c.input >= 0)
         close_input(c);
-    int status = 0;
-    waitpid(c.pid, &status, 0);
-    if (ended && WIFEXITED(status))
-        o.status = WEXITSTATUS(status);
+    for (int &fd : c.output) {
+        if (fd >= 0)
+            close(fd);
+        fd = -1;
+    }
     return o;
 }
 
@@ -158,16 +179,22 @@ struct dialogue_case {
 // what it was given and not on the end of input.
 const dialogue_case dialogue_cases[] = {
     {"a whole consultation", "70\n1.75\nx\n", false, both_prompts + standard_70_175, 0},
-    {"a refusal at exactly 3, a height that is not a number, then 2.99; empty lines do not end "
-     "the closing wait",
-     "80\n3.0\n100\nnan\n90\n2.99\n\n\n1\n", false,
-     refusal + both_prompts + both_prompts +
+    // After the NaN the next weight comes from the same line, which an entry
+    // that could not be converted would have thrown away.
+    {"refusals at exactly 3 and at infinity, a height that is not a number, then 2.99; empty "
+     "lines do not end the closing wait",
+     "80\n3.0\n70 inf\n100\nnan 90\n2.99\n\n\n1\n", false,
+     refusal + refusal + both_prompts + both_prompts +
          report("90.000000", "196.682205", "299.000000", "10.067001") + text(verdict_thin),
      0},
     {"both numbers on one line; a letter left on it ends the closing wait", "70 1.75m\n", false,
      both_prompts + standard_70_175, 0},
+    {"lines ended by a carriage return as well, as a Windows console sends them",
+     "70\r\nabc\r\n70\r\n1.75\r\nx\r\n", false, both_prompts + both_prompts + standard_70_175, 0},
     {"no verdict above the top band", "0.5\n0.02\n0\n", false,
      both_prompts + report("0.500000", "0.008800", "2.000000", "1250.000000"), 0},
+    {"no verdict for the infinite BMI of a zero height", "70\n0\nx\n", false,
+     both_prompts + report("70.000000", "0.000000", "0.000000", "inf"), 0},
     {"entries that cannot be converted start over without an error text; 70.1 is held in "
      "single precision",
      "abc\n70\nkg 1\n\x82\x56\x82\x4f\n70.1\n1.75\nx\n", false,
