@@ -1,10 +1,22 @@
 // bmi: a short consultation in Japanese that reports a person's BMI and body type.
 #include <cstdio>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include "measures.hpp"
 #include "texts.hpp"
 
 namespace {
+
+// The texts end their lines with one line feed byte, and that is what must go
+// out on every platform: no carriage return added on Windows.
+void use_binary_output() {
+#ifdef _WIN32
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+}
 
 void say(text_id text) {
     std::fputs(message_texts[text], stdout);
@@ -51,6 +63,9 @@ entry ask(text_id prompt, float *value) {
 } // namespace
 
 int main() {
+    set_floating_point_mode();
+    use_binary_output();
+
     float weight;
     float height;
     for (;;) {

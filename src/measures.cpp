@@ -9,6 +9,21 @@ static_assert(std::numeric_limits<long double>::digits == 64,
               "long double must be the x87 extended format");
 static_assert(std::numeric_limits<float>::is_iec559, "float must be IEEE 754 binary32");
 
+void set_floating_point_mode() {
+#if defined(__i386__) || defined(__x86_64__)
+    // Windows may start a program with the x87 unit rounding to 53 bits,
+    // which would give the digits of double intermediates.
+    constexpr unsigned short exception_masks = 0x003f;
+    constexpr unsigned short precision_64_bits = 0x0300;
+    constexpr unsigned short rounding_control = 0x0c00; // zero: to nearest
+    unsigned short control;
+    __asm__ volatile("fnstcw %0" : "=m"(control));
+    control = static_cast<unsigned short>((control & ~rounding_control) | exception_masks |
+                                          precision_64_bits);
+    __asm__ volatile("fldcw %0" : : "m"(control));
+#endif
+}
+
 body_measures compute_measures(float weight, float height) {
     const long double w = weight;
     const long double h = height;
