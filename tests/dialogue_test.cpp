@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -260,11 +261,9 @@ int main(int argc, char **argv) {
     for (int i = 1; i < argc; ++i)
         program.push_back(argv[i]);
     program.push_back(nullptr);
-    if (program.size() < 2) {
-        if (!testing::GTEST_FLAG(list_tests)) {
-            std::fprintf(stderr, "usage: %s [command ...] bmi\n", argv[0]);
-            return 2;
-        }
+    if (program.size() < 2 && !testing::GTEST_FLAG(list_tests)) {
+        std::fprintf(stderr, "usage: %s [command ...] bmi\n", argv[0]);
+        return 2;
     }
     return RUN_ALL_TESTS();
 }
