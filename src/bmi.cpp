@@ -63,7 +63,6 @@ entry ask(text_id prompt, float *value) {
 } // namespace
 
 int main() {
-    set_floating_point_mode();
     use_binary_output();
 
     float weight;

@@ -42,10 +42,8 @@ constexpr bool bands_follow_types() {
 }
 static_assert(bands_follow_types(), "one band for every type, in body_type order");
 
-// Puts the floating-point mode the measures need in force: rounding to
-// nearest, all exceptions masked, intermediates with a 64-bit significand.
-void set_floating_point_mode();
-
+// The same results, bit for bit, on every processor: those of intermediates
+// with a 64-bit significand, each measure rounded once to float.
 body_measures compute_measures(float weight, float height);
 body_type classify_bmi(float bmi_value);
 

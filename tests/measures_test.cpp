@@ -1,6 +1,13 @@
+#include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <random>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -22,11 +29,14 @@ struct measures_case {
 };
 
 // Single-precision results as users see them. 72.25 kg at 1.7 m is a BMI of 25
-// in decimal but just below it here, and must stay standard. The last two BMIs
-// sit so close to a midpoint between floats that intermediates of double
-// precision (or an x87 unit set to 53 bits) give 33.311607 and 18.252956.
+// in decimal but just below it here, and must stay standard. The BMIs from
+// 75.9197083 kg on sit so close to a midpoint between floats that double
+// intermediates give another last digit (33.311607, 18.252956, 23.275513,
+// 56.938156), and those from 87.2335892 kg on so close that 113-bit ones do
+// (29.255178, 14.997882): only a 64-bit significand gives these.
 // Degenerate heights, which the dialogue accepts, give a result and no trap:
-// a negative one mirrors its absolute value but for the centimetres.
+// a negative one mirrors its absolute value but for the centimetres, and
+// 0 / 0 is the negative NaN of the x87 unit on every processor.
 const measures_case measures_cases[] = {
     {70, 1.75f, "67.375000", "175.000000", "22.857143", standard},
     {60, 1.7f, "63.580002", "170.000000", "20.761244", standard},
@@ -38,8 +48,13 @@ const measures_case measures_cases[] = {
     {90, 2.99f, "196.682205", "299.000000", "10.067001", thin},
     {75.9197083f, 1.50966108f, "50.139683", "150.966110", "33.311611", excessively_obese},
     {34.4664001f, 1.37414122f, "41.541809", "137.414124", "18.252954", thin},
+    {45.6399117f, 1.40030539f, "43.138813", "140.030533", "23.275515", standard},
+    {72.8534164f, 1.13115799f, "28.149405", "113.115799", "56.938152", severely_obese},
+    {87.2335892f, 1.72679389f, "65.599976", "172.679382", "29.255177", obese},
+    {52.203392f, 1.86566818f, "76.575790", "186.566818", "14.997881", thin},
     {70, -1.75f, "67.375000", "-175.000000", "22.857143", standard},
     {70, 0, "0.000000", "0.000000", "inf", unclassified},
+    {0, 0, "0.000000", "0.000000", "-nan", unclassified},
 };
 
 TEST(ComputeMeasures, GivesTheDigitsOfExtendedIntermediatesRoundedOnce) {
@@ -76,11 +91,151 @@ TEST(ClassifyBmi, PutsEachBoundInTheBandAboveIt) {
     }
 }
 
-// Zero divided by zero: a BMI that compares false with every bound.
-TEST(ClassifyBmi, GivesNoVerdictForNotANumber) {
-    const body_measures m = compute_measures(0, 0);
-    EXPECT_TRUE(std::isnan(m.bmi_value));
-    EXPECT_EQ(classify_bmi(m.bmi_value), unclassified);
+#if LDBL_MANT_DIG == 64
+std::uint32_t bits_of(float x) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &x, sizeof bits);
+    return bits;
+}
+
+// Bit for bit, but where any NaN will do.
+bool same(float got, float want, bool any_nan) {
+    return any_nan ? std::isnan(got) && std::isnan(want) : bits_of(got) == bits_of(want);
+}
+
+// The band of a BMI as the number of bounds it is not below: a NaN is not
+// below any, and so lands past the last band.
+body_type band_by_count(float bmi_value) {
+    int not_below = 0;
+    for (float bound : {18.5f, 25.0f, 30.0f, 35.0f, 1000.0f})
+        not_below += !(bmi_value < bound);
+    return static_cast<body_type>(not_below);
+}
+
+// Empty where compute_measures gives what the x87 unit gives, at its full
+// 64-bit precision; otherwise the difference. With a NaN height any NaN will
+// do, since the dialogue never computes one.
+std::string differs_from_x87(float weight, float height) {
+    const long double w = weight;
+    const long double h = height;
+    const body_measures want = {static_cast<float>(h * 100), static_cast<float>(h * h * 22),
+                                static_cast<float>(w / h / h)};
+    const body_measures got = compute_measures(weight, height);
+    const bool nan_height = std::isnan(height);
+    if (same(got.height_cm, want.height_cm, nan_height) &&
+        same(got.ideal_weight, want.ideal_weight, nan_height) &&
+        same(got.bmi_value, want.bmi_value, nan_height && std::isnan(weight)) &&
+        classify_bmi(got.bmi_value) == band_by_count(want.bmi_value))
+        return "";
+    char s[256];
+    std::snprintf(s, sizeof s, "%a kg at %a m: got %a %a %a, want %a %a %a",
+                  static_cast<double>(weight), static_cast<double>(height),
+                  static_cast<double>(got.height_cm), static_cast<double>(got.ideal_weight),
+                  static_cast<double>(got.bmi_value), static_cast<double>(want.height_cm),
+                  static_cast<double>(want.ideal_weight), static_cast<double>(want.bmi_value));
+    return s;
+}
+
+float from_bits(std::uint32_t bits) {
+    float x;
+    std::memcpy(&x, &bits, sizeof x);
+    return x;
+}
+
+// Weight and height significands whose BMI lies within about 2^-60 of a
+// midpoint between two floats, where every rounding on the way decides the
+// last bit; random pairs almost never come this close. For an odd height
+// significand H, a weight significand W with W * 2^k = q * H^2 + r, r small,
+// puts the BMI's significand just off q, a midpoint when q is odd with 25
+// bits. Such W are among the multipliers that Euclid's algorithm on H^2 and
+// 2^k mod H^2 meets, each with its r.
+template <typename Found>
+void construct_midpoints(std::mt19937 &rng, int wanted, Found found) {
+    while (wanted > 0) {
+        const std::int64_t h = (rng() & 0x7fffff) | 0x800001;
+        const std::int64_t modulus = h * h;
+        int k = 1;
+        while (modulus >> (k - 1))
+            ++k;
+        std::int64_t power = 1; // 2^k mod H^2
+        for (int i = 0; i < k; ++i)
+            power = 2 * power % modulus;
+        // Each remainder r is W * 2^k (mod H^2), up to its sign, for W = |t|.
+        std::int64_t r0 = modulus, t0 = 0, r1 = power, t1 = 1;
+        while (r1 != 0 && std::abs(t1) <= 0xffffff && wanted > 0) {
+            const std::int64_t w = std::abs(t1);
+            const long double q = std::round(std::ldexp(static_cast<long double>(w), k) /
+                                             static_cast<long double>(modulus));
+            if (w >= 0x800000 && r1 <= 1024 && q >= 0x1p24L && q < 0x1p25L &&
+                std::fmod(q, 2.0L) == 1) {
+                found(static_cast<float>(w), static_cast<float>(h));
+                --wanted;
+            }
+            const std::int64_t quotient = r0 / r1;
+            r0 = std::exchange(r1, r0 - quotient * r1);
+            t0 = std::exchange(t1, t0 - quotient * t1);
+        }
+    }
+}
+#endif
+
+// Few processors have the x87 extended format, and the routine that stands in
+// for it must give its results everywhere; where the x87 unit is at hand, it
+// checks them: special values, random bit patterns, results at the edges of
+// the float range, realistic entries and BMIs next to a midpoint.
+TEST(ComputeMeasures, MatchesX87ExtendedArithmeticBitForBit) {
+#if LDBL_MANT_DIG != 64
+    GTEST_SKIP() << "no x87 extended arithmetic here to compare with";
+#else
+    int failures = 0;
+    std::string first;
+    const auto check = [&](float weight, float height) {
+        const std::string d = differs_from_x87(weight, height);
+        if (!d.empty() && failures++ == 0)
+            first = d;
+    };
+    using limits = std::numeric_limits<float>;
+    const float specials[] = {0,
+                              limits::denorm_min(),
+                              limits::min() - limits::denorm_min(),
+                              limits::min(),
+                              1,
+                              limits::max(),
+                              limits::infinity(),
+                              limits::quiet_NaN(),
+                              limits::signaling_NaN()};
+    for (float w : specials)
+        for (float h : specials)
+            for (float sw : {1, -1})
+                for (float sh : {1, -1})
+                    check(sw * w, sh * h);
+
+    std::mt19937 rng(20261208);
+    const auto below = [&rng](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    for (int i = 0; i < 1 << 20; ++i)
+        check(from_bits(rng()), from_bits(rng()));
+    // BMIs around the subnormal floats and the largest ones.
+    for (int i = 0; i < 1 << 18; ++i) {
+        const int height_scale = below(200) - 100;
+        const int bmi_scale = i % 2 ? below(40) - 155 : 120 + below(10);
+        const float w =
+            std::ldexp(1 + static_cast<float>(rng() >> 9) * 0x1p-23f, bmi_scale + 2 * height_scale);
+        check(w, std::ldexp(1 + static_cast<float>(rng() >> 9) * 0x1p-23f, height_scale));
+    }
+    for (int i = 0; i < 1 << 18; ++i) {
+        char entry[32];
+        std::snprintf(entry, sizeof entry, "%d.%02d %d.%03d", below(300), below(100), below(3),
+                      below(1000));
+        char *height;
+        const float w = std::strtof(entry, &height);
+        check(w, std::strtof(height, nullptr));
+    }
+    construct_midpoints(rng, 64, [&](float w, float h) {
+        check(std::ldexp(w, -17), std::ldexp(h, -23)); // 64 to 128 kg at 1 to 2 m
+        check(std::ldexp(w, below(100) - 50), std::ldexp(h, -24 - below(8)));
+    });
+    EXPECT_EQ(failures, 0) << "first: " << first;
+#endif
 }
 
 } // namespace
