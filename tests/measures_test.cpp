@@ -15,8 +15,11 @@
 
 namespace {
 
-// The digits a report line shows for a value.
+// The digits a report line shows for a value; a NaN with its sign, which
+// glibc prints and MinGW's printf drops.
 std::string shown(float value) {
+    if (std::isnan(value))
+        return std::signbit(value) ? "-nan" : "nan";
     char digits[64];
     std::snprintf(digits, sizeof digits, "%f", static_cast<double>(value));
     return digits;

@@ -8,11 +8,13 @@
 
 namespace {
 
+const iconv_t no_converter = reinterpret_cast<iconv_t>(-1);
+
 // Decodes Shift_JIS bytes with the system's converter, independent of how the
 // bytes were written down; an invalid sequence gives a marker.
 std::string decode_shift_jis(const char *bytes) {
     iconv_t cd = iconv_open("UTF-8", "SHIFT_JIS");
-    if (cd == reinterpret_cast<iconv_t>(-1))
+    if (cd == no_converter)
         return "<no converter>";
     std::string in(bytes);
     char out[1024];
@@ -53,6 +55,11 @@ const struct {
 // byte-for-byte copy of the same table would not. It also pins the bell at
 // the end of the height error, after which the next greeting follows.
 TEST(MessageTexts, DecodeToTheirJapaneseWithTheListedByteCounts) {
+    // An emulated processor's C library may come without its converters.
+    const iconv_t cd = iconv_open("UTF-8", "SHIFT_JIS");
+    if (cd == no_converter)
+        GTEST_SKIP() << "no Shift_JIS converter here";
+    iconv_close(cd);
     ASSERT_EQ(sizeof texts / sizeof texts[0], static_cast<size_t>(text_count));
     for (const auto &t : texts) {
         SCOPED_TRACE(t.readable);

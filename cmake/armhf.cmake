@@ -1,0 +1,5 @@
+# 32-bit ARM, hard float: arm-linux-gnueabihf
+set(CMAKE_SYSTEM_PROCESSOR arm)
+set(triple arm-linux-gnueabihf)
+set(qemu qemu-arm)
+include(${CMAKE_CURRENT_LIST_DIR}/linux-cross.cmake)

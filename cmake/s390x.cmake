@@ -1,0 +1,5 @@
+# IBM Z: s390x-linux-gnu
+set(CMAKE_SYSTEM_PROCESSOR s390x)
+set(triple s390x-linux-gnu)
+set(qemu qemu-s390x)
+include(${CMAKE_CURRENT_LIST_DIR}/linux-cross.cmake)
