@@ -11,10 +11,15 @@
 namespace {
 
 // The texts end their lines with one line feed byte, and that is what must go
-// out on every platform: no carriage return added on Windows.
-void use_binary_output() {
+// out on every platform: no carriage return added on Windows. There, standard
+// output to a console is unbuffered, and a console that is handed the lead and
+// trail byte of a Shift_JIS character in separate writes shows garbage; fully
+// buffered, each text goes out whole, since every read is preceded by a flush.
+void set_up_output() {
 #ifdef _WIN32
     _setmode(_fileno(stdout), _O_BINARY);
+    static char buffer[BUFSIZ];
+    std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
 #endif
 }
 
@@ -63,7 +68,7 @@ entry ask(text_id prompt, float *value) {
 } // namespace
 
 int main() {
-    use_binary_output();
+    set_up_output();
 
     float weight;
     float height;
