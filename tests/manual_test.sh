@@ -22,8 +22,11 @@ quiet() {
 en=$src/man/bmi.1
 ja=$src/man/ja/bmi.1
 quiet groff -man -ww -z "$en"
-# Japanese needs the UTF-8 input decoded and its line-breaking rules.
-quiet groff -k -mja -Tutf8 -man -ww -z "$ja"
+# Japanese needs the UTF-8 input decoded; the page loads the line-breaking
+# rules itself, since man does not.
+quiet groff -k -Tutf8 -man -ww -z "$ja"
+# A source line break inside Japanese text must not show as a space.
+groff -k -Tutf8 -man "$ja" 2>/dev/null | grep -E '[、。] ' && fail "$ja shows a space after a Japanese comma or full stop"
 quiet mandoc -T lint "$en"
 quiet mandoc -T lint "$ja"
 for page in "$en" "$ja"; do
