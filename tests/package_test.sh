@@ -1,13 +1,28 @@
 #!/bin/sh
-# Builds the Debian package, checks what it holds, and runs the unpacked
-# program and manual pages.  Usage: package_test.sh BUILD_DIR BMI VERSION
+# Builds a package, checks what it holds, and runs the unpacked program and
+# manual pages.  Usage: package_test.sh BUILD_DIR BMI PACKAGE [RUNNER ...]
+# PACKAGE is the file name CPack must give (a .deb or a Windows .zip); RUNNER
+# starts a program built for another processor or system.
 set -u
 build=$1
 bmi=$2
-version=$3
-for tool in cpack dpkg-deb dpkg-shlibdeps man; do
+package=$3
+shift 3
+case $package in
+*.deb) tools="cpack dpkg-deb dpkg-shlibdeps man" ;;
+*) tools=cpack ;;
+esac
+for tool in $tools; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
+# dpkg-shlibdeps finds another processor's C library through dpkg.
+architecture=${package##*_}
+architecture=${architecture%.deb}
+if [ "$architecture" != "$package" ] && [ "$architecture" != "$(dpkg --print-architecture)" ] &&
+    ! dpkg -s "libc6:$architecture" >/dev/null 2>&1; then
+    echo "skipped: libc6:$architecture is not installed (dpkg --add-architecture $architecture)"
+    exit 77
+fi
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 status=0
@@ -16,42 +31,64 @@ fail() {
     status=1
 }
 
-cpack --config "$build/CPackConfig.cmake" -G DEB -B "$scratch/out" >"$scratch/cpack.log" 2>&1 ||
+generator=DEB
+[ "${package%.zip}" = "$package" ] || generator=ZIP
+cpack --config "$build/CPackConfig.cmake" -G "$generator" -B "$scratch/out" >"$scratch/cpack.log" 2>&1 ||
     { cat "$scratch/cpack.log"; exit 1; }
-deb=$scratch/out/bmi_${version}_$(dpkg --print-architecture).deb
-[ -f "$deb" ] || { echo "FAIL: no $deb"; ls "$scratch/out"; exit 1; }
+pkg=$scratch/out/$package
+[ -f "$pkg" ] || { echo "FAIL: no $package"; ls "$scratch/out"; exit 1; }
+mkdir "$scratch/root"
 
-dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort >"$scratch/files"
-sort >"$scratch/expected" <<'LIST'
+if [ "$generator" = ZIP ]; then
+    (cd "$scratch/root" && cmake -E tar xf "$pkg") || fail "cannot unpack $package"
+    program=$scratch/root/${package%.zip}/bmi.exe
+    (cd "$scratch/root" && find . -type f | sort) >"$scratch/files"
+    printf '%s\n' bmi.exe LICENSE README.md | sed "s|^|./${package%.zip}/|" | sort >"$scratch/expected"
+else
+    dpkg-deb -x "$pkg" "$scratch/root"
+    program=$scratch/root/usr/bin/bmi
+    dpkg-deb --contents "$pkg" | awk '$1 !~ /^d/ { print $6 }' | sort >"$scratch/files"
+    sort >"$scratch/expected" <<'LIST'
 ./usr/bin/bmi
-./usr/share/doc/bmi/LICENSE
 ./usr/share/doc/bmi/README.md
-./usr/share/man/ja/man1/bmi.1
-./usr/share/man/man1/bmi.1
+./usr/share/doc/bmi/changelog.gz
+./usr/share/doc/bmi/copyright
+./usr/share/man/ja/man1/bmi.1.gz
+./usr/share/man/man1/bmi.1.gz
 LIST
-diff -u "$scratch/expected" "$scratch/files" || fail "the package holds other files"
 
-field() { dpkg-deb -f "$deb" "$1"; }
-[ "$(field Version)" = "$version" ] || fail "Version: $(field Version)"
-[ "$(field Section)" = utils ] || fail "Section: $(field Section)"
-[ "$(field Recommends)" = luit ] || fail "Recommends: $(field Recommends)"
-field Depends | grep -q 'libc6' || fail "Depends, computed from the binary: $(field Depends)"
-[ -n "$(field Maintainer)" ] || fail "no Maintainer"
-[ "$(field Description | wc -l)" -gt 2 ] || fail "no long description"
+    field() { dpkg-deb -f "$pkg" "$1"; }
+    [ "${package}" = "bmi_$(field Version)_$(field Architecture).deb" ] ||
+        fail "Version $(field Version), Architecture $(field Architecture) in $package"
+    [ "$(field Section)" = utils ] || fail "Section: $(field Section)"
+    [ "$(field Recommends)" = luit ] || fail "Recommends: $(field Recommends)"
+    field Depends | grep -Eq '(^|, )libc6 \(>= ' || fail "Depends, computed from the binary: $(field Depends)"
+    [ -n "$(field Maintainer)" ] || fail "no Maintainer"
+    [ "$(field Description | wc -l)" -gt 2 ] || fail "no long description"
 
-dpkg-deb -x "$deb" "$scratch/root"
-printf '80\n3\n70\n1.75\nx\n' | "$scratch/root/usr/bin/bmi" >"$scratch/packaged.out"
+    for page in man/man1/bmi.1.gz man/ja/man1/bmi.1.gz; do
+        MANWIDTH=80 man -l "$scratch/root/usr/share/$page" >"$scratch/page" 2>"$scratch/warnings" ||
+            fail "man -l $page"
+        [ -s "$scratch/warnings" ] && fail "man -l $page: $(cat "$scratch/warnings")"
+        grep -q 'bmi' "$scratch/page" && [ "$(wc -l <"$scratch/page")" -gt 40 ] ||
+            fail "$page rendered to $(wc -l <"$scratch/page") lines"
+    done
+    if command -v lintian >/dev/null; then
+        lintian --fail-on error,warning "$pkg" >"$scratch/lintian" 2>&1 ||
+            fail "lintian: $(grep -v 'root privileges' "$scratch/lintian")"
+    else
+        echo "lintian is not installed: not run"
+    fi
+fi
+diff -u "$scratch/expected" "$scratch/files" || fail "$package holds other files"
+
+input='80\n3\n70\n1.75\nx\n'
+printf "$input" | "$@" "$program" >"$scratch/packaged.out"
 packaged=$?
-printf '80\n3\n70\n1.75\nx\n' | "$bmi" >"$scratch/built.out"
+printf "$input" | "$@" "$bmi" >"$scratch/built.out"
 [ "$packaged" = 0 ] || fail "the packaged bmi exited $packaged"
 [ -s "$scratch/built.out" ] || fail "the built bmi wrote nothing"
 cmp "$scratch/built.out" "$scratch/packaged.out" || fail "the packaged bmi writes other bytes"
 
-for page in man/man1/bmi.1 man/ja/man1/bmi.1; do
-    MANWIDTH=80 man -l "$scratch/root/usr/share/$page" >"$scratch/page" 2>/dev/null ||
-        fail "man -l $page"
-    grep -q 'bmi' "$scratch/page" && [ "$(wc -l <"$scratch/page")" -gt 40 ] ||
-        fail "$page rendered to $(wc -l <"$scratch/page") lines"
-done
-[ "$status" = 0 ] && echo "package: $(basename "$deb") holds, runs and renders"
+[ "$status" = 0 ] && echo "package: $package holds, runs and renders"
 exit "$status"

@@ -1,0 +1,61 @@
+# What `cmake --install` and the packages hold: a Debian package for Linux,
+# a zip for Windows.
+include(GNUInstallDirs)
+set(CPACK_PACKAGE_CONTACT "The bmi developers <bmi@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "body mass index and body type, in a short consultation in Japanese")
+
+if(WIN32)
+  # Everything in the zip's one folder, beside bmi.exe.
+  install(TARGETS bmi RUNTIME DESTINATION .)
+  install(FILES README.md LICENSE DESTINATION .)
+  set(CPACK_GENERATOR ZIP)
+  include(CPack)
+  return()
+endif()
+
+# Debian wants the manual pages and the change log compressed, and without a
+# name or time stamp inside, so that two builds give the same bytes.
+set(compressed)
+foreach(pair "man/bmi.1=man/man1/bmi.1" "man/ja/bmi.1=man/ja/man1/bmi.1" "CHANGELOG=changelog")
+  string(REPLACE "=" ";" pair ${pair})
+  list(GET pair 0 source)
+  list(GET pair 1 output)
+  get_filename_component(folder ${output} DIRECTORY)
+  add_custom_command(
+    OUTPUT ${output}.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ./${folder}
+    COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/${source} ${output}
+    COMMAND gzip -9nf ${output}
+    DEPENDS ${source})
+  list(APPEND compressed ${output}.gz)
+endforeach()
+add_custom_target(compressed_documents ALL DEPENDS ${compressed})
+
+# The licence in Debian's machine-readable copyright format: its text
+# indented by one blank, an empty line written as a full stop.
+file(READ LICENSE licence)
+string(REGEX REPLACE "^.*\n\n(Permission is hereby granted)" "\\1" licence "${licence}")
+string(STRIP "${licence}" licence)
+string(REPLACE "\n\n" "\n.\n" licence "${licence}")
+string(REPLACE "\n" "\n " licence "${licence}")
+configure_file(cmake/copyright.in copyright @ONLY)
+
+install(TARGETS bmi RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_BINARY_DIR}/man/man1/bmi.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_BINARY_DIR}/man/ja/man1/bmi.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1)
+install(FILES README.md ${PROJECT_BINARY_DIR}/copyright ${PROJECT_BINARY_DIR}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_DESCRIPTION "bmi asks for a weight in kilograms and a height in metres, and reports the
+weight, the ideal weight for the height, the height in centimetres and the
+body mass index, then names one of five body types. All its texts are
+Japanese, written in Shift_JIS for a console that shows code page 932; on a
+UTF-8 terminal, run it through luit.")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS luit)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+include(CPack)
