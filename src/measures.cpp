@@ -85,24 +85,22 @@ float divide_twice(float weight, float height) {
         return quieted(weight);
     if (std::isnan(height))
         return quieted(height);
-    // The height's sign enters twice and cancels.
-    const bool negative = std::signbit(weight);
+    // The height's sign enters twice and cancels: the weight's is the result's.
     const bool zero_height = height == 0;
     const bool infinite_height = std::isinf(height);
     if ((weight == 0 && zero_height) || (std::isinf(weight) && infinite_height)) {
         // The x87 unit's default NaN is negative, where others give a positive one.
-        return -std::numeric_limits<float>::quiet_NaN();
+        return std::copysign(std::numeric_limits<float>::quiet_NaN(), -1.0f);
     }
     if (std::isinf(weight) || zero_height)
-        return negative ? -std::numeric_limits<float>::infinity()
-                        : std::numeric_limits<float>::infinity();
+        return std::copysign(std::numeric_limits<float>::infinity(), weight);
     if (weight == 0 || infinite_height)
-        return negative ? -0.0f : 0.0f;
+        return std::copysign(0.0f, weight);
 
     int w_exponent;
     const std::uint64_t w = float_significand(weight, &w_exponent);
     const extended once = divide({w << 40, w_exponent - 40}, height);
-    return to_float(divide(once, height), negative);
+    return to_float(divide(once, height), std::signbit(weight));
 }
 
 } // namespace
