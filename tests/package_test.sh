@@ -9,8 +9,8 @@ bmi=$2
 package=$3
 shift 3
 case $package in
-*.deb) tools="cpack dpkg-deb dpkg-shlibdeps man" ;;
-*) tools=cpack ;;
+*.zip) generator=ZIP tools=cpack ;;
+*) generator=DEB tools="cpack dpkg-deb dpkg-shlibdeps man" ;;
 esac
 for tool in $tools; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
@@ -18,7 +18,7 @@ done
 # dpkg-shlibdeps finds another processor's C library through dpkg.
 architecture=${package##*_}
 architecture=${architecture%.deb}
-if [ "$architecture" != "$package" ] && [ "$architecture" != "$(dpkg --print-architecture)" ] &&
+if [ "$generator" = DEB ] && [ "$architecture" != "$(dpkg --print-architecture)" ] &&
     ! dpkg -s "libc6:$architecture" >/dev/null 2>&1; then
     echo "skipped: libc6:$architecture is not installed (dpkg --add-architecture $architecture)"
     exit 77
@@ -31,8 +31,6 @@ fail() {
     status=1
 }
 
-generator=DEB
-[ "${package%.zip}" = "$package" ] || generator=ZIP
 cpack --config "$build/CPackConfig.cmake" -G "$generator" -B "$scratch/out" >"$scratch/cpack.log" 2>&1 ||
     { cat "$scratch/cpack.log"; exit 1; }
 pkg=$scratch/out/$package
