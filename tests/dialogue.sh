@@ -1,0 +1,101 @@
+#!/bin/sh
+# Plays a transcript against a program as a person at the console would: each
+# line is typed only once the output before it has arrived. Every output byte,
+# an empty standard error and the exit status must be as written.
+# Usage: dialogue.sh [-n] TRANSCRIPT COMMAND...
+#   -n  the C library prints every NaN as nan, without its sign
+#
+# A transcript is UTF-8; its texts are sent and expected in Shift_JIS.
+#   # text      a comment; the first names the behaviour
+#   > text      a line the program writes
+#   < text      a line typed, or fed through the pipe
+#   ...         a pause: a second later the program must still be running
+#   ^D          the end of input; without it, the input stays open
+#   exit N      the exit status (default 0)
+#   output F    standard output goes to the file F instead, and is not read
+# Texts end in a line feed and take printf's %b escapes: \a the bell,
+# \r a carriage return, \c at the end for no line feed.
+set -u
+unsigned_nan=
+if [ "$1" = -n ]; then
+    unsigned_nan=1
+    shift
+fi
+transcript=$1
+shift
+limit=60 # seconds; an emulator can take a while to start
+
+tmp=$(mktemp -d)
+trap 'exec 3>&-; rm -rf "$tmp"' EXIT
+out=$tmp/out
+: >"$out"
+: >"$tmp/expected"
+want=$(sed -n 's/^exit //p' "$transcript")
+target=$(sed -n 's/^output //p' "$transcript")
+
+encode() { printf '%b\n' "$1" | iconv -f UTF-8 -t SHIFT_JIS; }
+decode() { iconv -c -f SHIFT_JIS -t UTF-8 "$1" | sed "s/$(printf '\a')/\\\\a/g; s/$(printf '\r')/\\\\r/g"; }
+running() { [ ! -e "$tmp/status" ]; }
+# Waits until the program has written all that is expected so far, or ended.
+await_output() {
+    expected=$(wc -c <"$tmp/expected")
+    while running && [ "$(wc -c <"$out")" -lt "$expected" ]; do
+        sleep 0.05
+    done
+}
+
+mkfifo "$tmp/input"
+(
+    timeout "$limit" "$@" <"$tmp/input" >"${target:-$out}" 2>"$tmp/err"
+    echo $? >"$tmp/status"
+) &
+exec 3>"$tmp/input"
+
+status=0
+fail() {
+    echo "FAIL: $*"
+    status=1
+}
+while IFS= read -r line; do
+    case $line in
+    '>'*)
+        text=${line#>}
+        text=${text# }
+        [ -n "$unsigned_nan" ] && text=$(printf '%s' "$text" | sed 's/-nan/nan/g')
+        encode "$text" >>"$tmp/expected"
+        ;;
+    '<'*)
+        await_output
+        text=${line#<}
+        # A program that has ended takes no more input; that is not this
+        # driver's failure.
+        (trap '' PIPE && encode "${text# }" >&3) 2>/dev/null
+        ;;
+    ...)
+        await_output
+        sleep 1
+        running || fail "ended where it should still wait for input"
+        ;;
+    ^D)
+        await_output
+        exec 3>&-
+        ;;
+    '#'* | 'exit '* | 'output '* | '') ;;
+    *) fail "not a transcript line: $line" ;;
+    esac
+done <"$transcript"
+wait
+exec 3>&-
+
+got=$(cat "$tmp/status")
+[ "$got" = 124 ] && fail "still running after ${limit}s"
+[ "$got" = "${want:-0}" ] || fail "exit status $got, not ${want:-0}"
+[ -s "$tmp/err" ] && fail "standard error: $(cat "$tmp/err")"
+if [ -z "$target" ] && ! cmp -s "$tmp/expected" "$out"; then
+    fail "other output; decoded, with the first differing byte:"
+    cmp "$tmp/expected" "$out"
+    decode "$tmp/expected" >"$tmp/expected.txt"
+    decode "$out" | diff -u "$tmp/expected.txt" -
+fi
+[ "$status" = 0 ] && echo "as written: $transcript"
+exit "$status"
