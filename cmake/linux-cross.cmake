@@ -1,14 +1,22 @@
-# Cross-builds for another Linux processor with Debian's cross compilers
+# Cross-builds for another Linux processor with Debian's cross compiler
 # (g++-<triple>) and runs what it built under qemu's user-mode emulator
-# (qemu-user). Included by a file per processor that sets `triple` and `qemu`.
+# (qemu-user). BMI_TRIPLE names the target, as aarch64-linux-gnu does.
 set(CMAKE_SYSTEM_NAME Linux)
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES BMI_TRIPLE)
+string(REGEX MATCH "^[^-]+" CMAKE_SYSTEM_PROCESSOR "${BMI_TRIPLE}")
 
-set(CMAKE_C_COMPILER ${triple}-gcc)
-set(CMAKE_CXX_COMPILER ${triple}-g++)
-set(CMAKE_FIND_ROOT_PATH /usr/${triple})
+set(CMAKE_C_COMPILER ${BMI_TRIPLE}-gcc)
+set(CMAKE_CXX_COMPILER ${BMI_TRIPLE}-g++)
+set(CMAKE_FIND_ROOT_PATH /usr/${BMI_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-set(CMAKE_CROSSCOMPILING_EMULATOR ${qemu} -L /usr/${triple})
+# qemu and Debian have names of their own for some processors.
+string(REGEX REPLACE "^i.86$" i386 qemu ${CMAKE_SYSTEM_PROCESSOR})
+string(REPLACE powerpc64le ppc64le qemu ${qemu})
+set(CMAKE_CROSSCOMPILING_EMULATOR qemu-${qemu} -L /usr/${BMI_TRIPLE})
+execute_process(COMMAND dpkg-architecture -t${BMI_TRIPLE} -qDEB_HOST_ARCH
+                OUTPUT_VARIABLE CPACK_DEBIAN_PACKAGE_ARCHITECTURE
+                OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)

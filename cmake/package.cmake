@@ -1,6 +1,35 @@
 # What `cmake --install` and the packages hold: a Debian package for Linux,
 # a zip for Windows.
 include(GNUInstallDirs)
+if(NOT CPACK_DEBIAN_PACKAGE_ARCHITECTURE)
+  execute_process(COMMAND dpkg --print-architecture OUTPUT_VARIABLE CPACK_DEBIAN_PACKAGE_ARCHITECTURE
+                  OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+endif()
+
+# Built as Debian builds its packages: hardened, and with no build folder in
+# the binary, so that two builds of one commit give the same bytes. The
+# sanitizer build goes without.
+option(BMI_DEBIAN_FLAGS "Build with dpkg-buildflags' flags (hardening=+all), where it is installed" ON)
+find_program(DPKG_BUILDFLAGS dpkg-buildflags)
+if(BMI_DEBIAN_FLAGS AND DPKG_BUILDFLAGS AND CMAKE_SYSTEM_NAME STREQUAL Linux)
+  foreach(kind CPPFLAGS CXXFLAGS LDFLAGS)
+    # Run in the source folder, which its own prefix map then names ".".
+    execute_process(
+      COMMAND ${CMAKE_COMMAND} -E env DEB_BUILD_MAINT_OPTIONS=hardening=+all
+              DEB_HOST_ARCH=${CPACK_DEBIAN_PACKAGE_ARCHITECTURE} ${DPKG_BUILDFLAGS} --get ${kind}
+      WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+      OUTPUT_VARIABLE flags OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+    separate_arguments(${kind} UNIX_COMMAND "${flags}")
+  endforeach()
+  # Newer dpkg adds stack clash and control-flow protection itself; Debian 12's leaves them out.
+  target_compile_options(bmi_flags INTERFACE ${CPPFLAGS} ${CXXFLAGS} -fstack-clash-protection
+                                             -ffile-prefix-map=${PROJECT_BINARY_DIR}=.)
+  if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|i.86)$")
+    target_compile_options(bmi_flags INTERFACE -fcf-protection)
+  endif()
+  target_link_options(bmi_flags INTERFACE ${LDFLAGS})
+endif()
+
 set(CPACK_PACKAGE_CONTACT "The bmi developers <bmi@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "body mass index and body type, in a short consultation in Japanese")
 
