@@ -28,6 +28,7 @@ if(BMI_DEBIAN_FLAGS AND DPKG_BUILDFLAGS AND CMAKE_SYSTEM_NAME STREQUAL Linux)
     target_compile_options(bmi_flags INTERFACE -fcf-protection)
   endif()
   target_link_options(bmi_flags INTERFACE ${LDFLAGS})
+  set(bmi_hardened 1)
 endif()
 
 set(CPACK_PACKAGE_CONTACT "The bmi developers <bmi@example.org>")

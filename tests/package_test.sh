@@ -71,6 +71,16 @@ LIST
         grep -q 'bmi' "$scratch/page" && [ "$(wc -l <"$scratch/page")" -gt 40 ] ||
             fail "$page rendered to $(wc -l <"$scratch/page") lines"
     done
+    # Debian 12's C start files carry no control-flow marking, so no program
+    # linked there shows it; bmi's own code must have its end-branch instructions.
+    if [ -n "${BMI_HARDENED:-}" ] && [ "$architecture" = "$(dpkg --print-architecture)" ] &&
+        command -v hardening-check >/dev/null; then
+        hardening-check "$program" >"$scratch/hardening" 2>&1
+        grep -v 'Control flow integrity' "$scratch/hardening" | grep ': no' &&
+            fail "hardening-check: $(cat "$scratch/hardening")"
+        [ "$architecture" != amd64 ] || objdump -d "$program" | grep -q endbr64 ||
+            fail "no end-branch instructions"
+    fi
     if command -v lintian >/dev/null; then
         lintian --fail-on error,warning "$pkg" >"$scratch/lintian" 2>&1 ||
             fail "lintian: $(grep -v 'root privileges' "$scratch/lintian")"
