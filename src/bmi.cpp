@@ -1,5 +1,7 @@
 // bmi: a short consultation in Japanese that reports a person's BMI and body type.
+#include <cmath>
 #include <cstdio>
+#include <limits>
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -27,8 +29,17 @@ void say(text_id text) {
     std::fputs(message_texts[text], stdout);
 }
 
+// Widening a NaN gives RISC-V's and MIPS's own positive NaN, so its sign is
+// carried over by hand: copysign is defined on a NaN and changes no other bit.
+double widened(float value) {
+    if (std::isnan(value))
+        return std::copysign(std::numeric_limits<double>::quiet_NaN(),
+                             std::signbit(value) ? -1.0 : 1.0);
+    return value;
+}
+
 void report(text_id line, float value) {
-    std::printf(message_texts[line], static_cast<double>(value));
+    std::printf(message_texts[line], widened(value));
 }
 
 // Called before every read: a driver on the other end of a pipe waits for the

@@ -71,6 +71,8 @@ float to_float(extended x, bool negative) {
 }
 
 // A NaN operand passes through the x87 unit quieted, with its sign and payload.
+// Older MIPS reads this quiet bit as signalling, which changes nothing shown:
+// a NaN BMI is only compared, false against every bound, and printed by its sign.
 float quieted(float nan) {
     std::uint32_t bits;
     std::memcpy(&bits, &nan, sizeof bits);

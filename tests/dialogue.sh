@@ -36,10 +36,13 @@ target=$(sed -n 's/^output //p' "$transcript")
 encode() { printf '%b\n' "$1" | iconv -f UTF-8 -t SHIFT_JIS; }
 decode() { iconv -c -f SHIFT_JIS -t UTF-8 "$1" | sed "s/$(printf '\a')/\\\\a/g; s/$(printf '\r')/\\\\r/g"; }
 running() { [ ! -e "$tmp/status" ]; }
-# Waits until the program has written all that is expected so far, or ended.
+# Waits until the program has written all that is expected so far, has
+# written something else, or has ended.
 await_output() {
     expected=$(wc -c <"$tmp/expected")
-    while running && [ "$(wc -c <"$out")" -lt "$expected" ]; do
+    while running; do
+        got=$(wc -c <"$out")
+        [ "$got" -lt "$expected" ] && cmp -s -n "$got" "$tmp/expected" "$out" || return
         sleep 0.05
     done
 }
