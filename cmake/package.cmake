@@ -6,9 +6,16 @@ if(NOT CPACK_DEBIAN_PACKAGE_ARCHITECTURE)
                   OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
 endif()
 
-# Built as Debian builds its packages: hardened, and with no build folder in
-# the binary, so that two builds of one commit give the same bytes. The
-# sanitizer build goes without.
+# Two builds of one commit, in any two folders, give the same bytes: no folder
+# in the binary, and no link time stamp in a Windows program's header.
+target_compile_options(bmi_flags INTERFACE -ffile-prefix-map=${PROJECT_SOURCE_DIR}=.
+                                           -ffile-prefix-map=${PROJECT_BINARY_DIR}=.)
+if(WIN32)
+  target_link_options(bmi_flags INTERFACE -Wl,--no-insert-timestamp)
+endif()
+set(CPACK_STRIP_FILES ON)
+
+# Hardened as Debian builds its packages. The sanitizer build goes without.
 option(BMI_DEBIAN_FLAGS "Build with dpkg-buildflags' flags (hardening=+all), where it is installed" ON)
 find_program(DPKG_BUILDFLAGS dpkg-buildflags)
 if(BMI_DEBIAN_FLAGS AND DPKG_BUILDFLAGS AND CMAKE_SYSTEM_NAME STREQUAL Linux)
@@ -22,8 +29,7 @@ if(BMI_DEBIAN_FLAGS AND DPKG_BUILDFLAGS AND CMAKE_SYSTEM_NAME STREQUAL Linux)
     separate_arguments(${kind} UNIX_COMMAND "${flags}")
   endforeach()
   # Newer dpkg adds stack clash and control-flow protection itself; Debian 12's leaves them out.
-  target_compile_options(bmi_flags INTERFACE ${CPPFLAGS} ${CXXFLAGS} -fstack-clash-protection
-                                             -ffile-prefix-map=${PROJECT_BINARY_DIR}=.)
+  target_compile_options(bmi_flags INTERFACE ${CPPFLAGS} ${CXXFLAGS} -fstack-clash-protection)
   if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|i.86)$")
     target_compile_options(bmi_flags INTERFACE -fcf-protection)
   endif()
@@ -35,9 +41,25 @@ set(CPACK_PACKAGE_CONTACT "The bmi developers <bmi@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "body mass index and body type, in a short consultation in Japanese")
 
 if(WIN32)
-  # Everything in the zip's one folder, beside bmi.exe.
+  # Everything in the zip's one folder, beside bmi.exe: texts that Notepad
+  # opens, with CRLF line ends, and the Japanese manual marked as UTF-8.
+  find_program(GROFF groff REQUIRED)
+  execute_process(COMMAND ${GROFF} -man -Tascii -P-cbou man/bmi.1
+                  WORKING_DIRECTORY ${PROJECT_SOURCE_DIR} OUTPUT_VARIABLE manual_txt COMMAND_ERROR_IS_FATAL ANY)
+  execute_process(COMMAND ${GROFF} -k -man -Tutf8 -P-cbou man/ja/bmi.1
+                  WORKING_DIRECTORY ${PROJECT_SOURCE_DIR} OUTPUT_VARIABLE manual-ja_txt COMMAND_ERROR_IS_FATAL ANY)
+  string(ASCII 239 187 191 byte_order_mark)
+  string(PREPEND manual-ja_txt "${byte_order_mark}")
+  file(READ cmake/windows-readme.txt README_txt)
+  file(READ LICENSE LICENSE_txt)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+               man/bmi.1 man/ja/bmi.1 cmake/windows-readme.txt LICENSE)
+  foreach(name README manual manual-ja LICENSE)
+    string(REPLACE "\n" "\r\n" text "${${name}_txt}")
+    file(WRITE ${PROJECT_BINARY_DIR}/zip/${name}.txt "${text}")
+    install(FILES ${PROJECT_BINARY_DIR}/zip/${name}.txt DESTINATION .)
+  endforeach()
   install(TARGETS bmi RUNTIME DESTINATION .)
-  install(FILES README.md LICENSE DESTINATION .)
   set(CPACK_GENERATOR ZIP)
   include(CPack)
   return()
@@ -82,7 +104,6 @@ weight, the ideal weight for the height, the height in centimetres and the
 body mass index, then names one of five body types. All its texts are
 Japanese, written in Shift_JIS for a console that shows code page 932; on a
 UTF-8 terminal, run it through luit.")
-set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -9,7 +9,7 @@ bmi=$2
 package=$3
 shift 3
 case $package in
-*.zip) generator=ZIP tools=cpack ;;
+*.zip) generator=ZIP tools="cpack objdump" ;;
 *) generator=DEB tools="cpack dpkg-deb dpkg-shlibdeps man" ;;
 esac
 for tool in $tools; do
@@ -39,9 +39,17 @@ mkdir "$scratch/root"
 
 if [ "$generator" = ZIP ]; then
     (cd "$scratch/root" && cmake -E tar xf "$pkg") || fail "cannot unpack $package"
-    program=$scratch/root/${package%.zip}/bmi.exe
+    folder=$scratch/root/${package%.zip}
+    program=$folder/bmi.exe
     (cd "$scratch/root" && find . -type f | sort) >"$scratch/files"
-    printf '%s\n' bmi.exe LICENSE README.md | sed "s|^|./${package%.zip}/|" | sort >"$scratch/expected"
+    printf '%s\n' bmi.exe LICENSE.txt README.txt manual.txt manual-ja.txt |
+        sed "s|^|./${package%.zip}/|" | sort >"$scratch/expected"
+    # Windows' editors want CRLF line ends; a release has no debugging sections.
+    for text in "$folder"/*.txt; do
+        grep -q -v "$(printf '\r')\$" "$text" && fail "$text has lines without CRLF"
+        [ "$(wc -l <"$text")" -gt 10 ] || fail "$text has $(wc -l <"$text") lines"
+    done
+    objdump -h "$program" | grep -q debug && fail "bmi.exe is not stripped"
 else
     dpkg-deb -x "$pkg" "$scratch/root"
     program=$scratch/root/usr/bin/bmi
