@@ -40,6 +40,10 @@ endif()
 set(CPACK_PACKAGE_CONTACT "The bmi developers <bmi@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "body mass index and body type, in a short consultation in Japanese")
 
+# What the packages hold is made from these when CMake runs.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             man/bmi.1 man/ja/bmi.1 CHANGELOG LICENSE cmake/windows-readme.txt)
+
 if(WIN32)
   # Everything in the zip's one folder, beside bmi.exe: texts that Notepad
   # opens, with CRLF line ends, and the Japanese manual marked as UTF-8.
@@ -52,8 +56,6 @@ if(WIN32)
   string(PREPEND manual-ja_txt "${byte_order_mark}")
   file(READ cmake/windows-readme.txt README_txt)
   file(READ LICENSE LICENSE_txt)
-  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-               man/bmi.1 man/ja/bmi.1 cmake/windows-readme.txt LICENSE)
   foreach(name README manual manual-ja LICENSE)
     string(REPLACE "\n" "\r\n" text "${${name}_txt}")
     file(WRITE ${PROJECT_BINARY_DIR}/zip/${name}.txt "${text}")
@@ -67,21 +69,11 @@ endif()
 
 # Debian wants the manual pages and the change log compressed, and without a
 # name or time stamp inside, so that two builds give the same bytes.
-set(compressed)
-foreach(pair "man/bmi.1=man/man1/bmi.1" "man/ja/bmi.1=man/ja/man1/bmi.1" "CHANGELOG=changelog")
-  string(REPLACE "=" ";" pair ${pair})
-  list(GET pair 0 source)
-  list(GET pair 1 output)
-  get_filename_component(folder ${output} DIRECTORY)
-  add_custom_command(
-    OUTPUT ${output}.gz
-    COMMAND ${CMAKE_COMMAND} -E make_directory ./${folder}
-    COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/${source} ${output}
-    COMMAND gzip -9nf ${output}
-    DEPENDS ${source})
-  list(APPEND compressed ${output}.gz)
+file(MAKE_DIRECTORY ${PROJECT_BINARY_DIR}/man/ja)
+foreach(document man/bmi.1 man/ja/bmi.1 CHANGELOG)
+  execute_process(COMMAND gzip -9nc ${document} WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+                  OUTPUT_FILE ${PROJECT_BINARY_DIR}/${document}.gz COMMAND_ERROR_IS_FATAL ANY)
 endforeach()
-add_custom_target(compressed_documents ALL DEPENDS ${compressed})
 
 # The licence in Debian's machine-readable copyright format: its text
 # indented by one blank, an empty line written as a full stop.
@@ -93,10 +85,10 @@ string(REPLACE "\n" "\n " licence "${licence}")
 configure_file(cmake/copyright.in copyright @ONLY)
 
 install(TARGETS bmi RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${PROJECT_BINARY_DIR}/man/man1/bmi.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${PROJECT_BINARY_DIR}/man/ja/man1/bmi.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1)
-install(FILES README.md ${PROJECT_BINARY_DIR}/copyright ${PROJECT_BINARY_DIR}/changelog.gz
-        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${PROJECT_BINARY_DIR}/man/bmi.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_BINARY_DIR}/man/ja/bmi.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1)
+install(FILES README.md ${PROJECT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${PROJECT_BINARY_DIR}/CHANGELOG.gz DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME changelog.gz)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_DESCRIPTION "bmi asks for a weight in kilograms and a height in metres, and reports the
