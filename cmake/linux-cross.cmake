@@ -1,6 +1,9 @@
 # Cross-builds for another Linux processor with Debian's cross compiler
 # (g++-<triple>) and runs what it built under qemu's user-mode emulator
 # (qemu-user). BMI_TRIPLE names the target, as aarch64-linux-gnu does.
+if(NOT BMI_TRIPLE)
+  message(FATAL_ERROR "Give the target's triple: -DBMI_TRIPLE=aarch64-linux-gnu, say")
+endif()
 set(CMAKE_SYSTEM_NAME Linux)
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES BMI_TRIPLE)
 string(REGEX MATCH "^[^-]+" CMAKE_SYSTEM_PROCESSOR "${BMI_TRIPLE}")
