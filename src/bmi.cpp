@@ -3,14 +3,39 @@
 #include <cstdio>
 #include <limits>
 #ifdef _WIN32
+#include <cstdlib>
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 #endif
 
 #include "measures.hpp"
 #include "texts.hpp"
 
 namespace {
+
+#ifdef _WIN32
+// A console outside Japan, and any console that a double-click opens, shows
+// the Shift_JIS bytes as garbage. So the console shows code page 932 for the
+// run and gets its own back on every way out: the exit, and Ctrl-C, Ctrl-Break
+// or a closed window, after which the default handling still ends the program.
+void show_shift_jis_console() {
+    static UINT found;
+    DWORD mode;
+    if (!GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode))
+        return; // a pipe or a file gets the bytes and nothing else
+    found = GetConsoleOutputCP();
+    if (found == 0 || found == 932 || !SetConsoleOutputCP(932))
+        return;
+    std::atexit([] { SetConsoleOutputCP(found); });
+    SetConsoleCtrlHandler(
+        [](DWORD) -> BOOL {
+            SetConsoleOutputCP(found);
+            return FALSE;
+        },
+        TRUE);
+}
+#endif
 
 // The texts end their lines with one line feed byte, and that is what must go
 // out on every platform: no carriage return added on Windows. There, standard
@@ -22,6 +47,7 @@ void set_up_output() {
     _setmode(_fileno(stdout), _O_BINARY);
     static char buffer[BUFSIZ];
     std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+    show_shift_jis_console();
 #endif
 }
 
