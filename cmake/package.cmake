@@ -87,6 +87,8 @@ configure_file(cmake/copyright.in copyright @ONLY)
 install(TARGETS bmi RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_BINARY_DIR}/man/bmi.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_BINARY_DIR}/man/ja/bmi.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1)
+# The menu entry opens a terminal, which shows UTF-8; luit translates.
+install(FILES cmake/bmi.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES README.md ${PROJECT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${PROJECT_BINARY_DIR}/CHANGELOG.gz DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME changelog.gz)
 

@@ -56,6 +56,7 @@ else
     dpkg-deb --contents "$pkg" | awk '$1 !~ /^d/ { print $6 }' | sort >"$scratch/files"
     sort >"$scratch/expected" <<'LIST'
 ./usr/bin/bmi
+./usr/share/applications/bmi.desktop
 ./usr/share/doc/bmi/README.md
 ./usr/share/doc/bmi/changelog.gz
 ./usr/share/doc/bmi/copyright
@@ -88,6 +89,14 @@ LIST
             fail "hardening-check: $(cat "$scratch/hardening")"
         [ "$architecture" != amd64 ] || objdump -d "$program" | grep -q endbr64 ||
             fail "no end-branch instructions"
+    fi
+    if command -v desktop-file-validate >/dev/null; then
+        if ! out=$(desktop-file-validate "$scratch/root/usr/share/applications/bmi.desktop" 2>&1) ||
+            [ -n "$out" ]; then
+            fail "desktop-file-validate: $out"
+        fi
+    else
+        echo "desktop-file-validate is not installed: not run"
     fi
     if command -v lintian >/dev/null; then
         lintian --fail-on error,warning "$pkg" >"$scratch/lintian" 2>&1 ||
