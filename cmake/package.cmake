@@ -48,9 +48,11 @@ if(WIN32)
   # Everything in the zip's one folder, beside bmi.exe: texts that Notepad
   # opens, with CRLF line ends, and the Japanese manual marked as UTF-8.
   find_program(GROFF groff REQUIRED)
-  execute_process(COMMAND ${GROFF} -man -Tascii -P-cbou man/bmi.1
+  # The width of a Japanese character is the locale's to say.
+  set(groff ${CMAKE_COMMAND} -E env LC_ALL=C.UTF-8 ${GROFF})
+  execute_process(COMMAND ${groff} -man -Tascii -P-cbou man/bmi.1
                   WORKING_DIRECTORY ${PROJECT_SOURCE_DIR} OUTPUT_VARIABLE manual_txt COMMAND_ERROR_IS_FATAL ANY)
-  execute_process(COMMAND ${GROFF} -k -man -Tutf8 -P-cbou man/ja/bmi.1
+  execute_process(COMMAND ${groff} -k -man -Tutf8 -P-cbou man/ja/bmi.1
                   WORKING_DIRECTORY ${PROJECT_SOURCE_DIR} OUTPUT_VARIABLE manual-ja_txt COMMAND_ERROR_IS_FATAL ANY)
   string(ASCII 239 187 191 byte_order_mark)
   string(PREPEND manual-ja_txt "${byte_order_mark}")

@@ -2,6 +2,8 @@
 # The manual pages must render without a single warning and carry the
 # project's version.  Usage: manual_test.sh SOURCE_DIR VERSION
 set -u
+# Japanese is decoded, measured and matched as UTF-8, whatever the caller's locale.
+export LC_ALL=C.UTF-8
 src=$1
 version=$2
 for tool in groff mandoc; do

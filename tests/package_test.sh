@@ -4,6 +4,8 @@
 # PACKAGE is the file name CPack must give (a .deb or a Windows .zip); RUNNER
 # starts a program built for another processor or system.
 set -u
+# man renders the Japanese page in the locale's encoding.
+export LC_ALL=C.UTF-8
 build=$1
 bmi=$2
 package=$3
