@@ -4,11 +4,12 @@
 # show as written, which it does only if bmi switches the console to 932 and
 # each text reaches it whole. After a normal end, after the end of input and
 # after Ctrl-C, the console must be back at 437.
-# Usage: console_test.sh WINE OUTPUT_CP EXE
+# Usage: console_test.sh OUTPUT_CP EXE WINE...
 set -u
-wine=$1
-output_cp=$2
-exe=$3
+output_cp=$1
+exe=$2
+shift 2
+wine=$*
 command -v tmux >/dev/null || { echo "skipped: tmux is not installed"; exit 77; }
 server=bmi-console-$$
 screen=$(mktemp)
@@ -16,7 +17,7 @@ trap 'tmux -L "$server" kill-server 2>/dev/null; rm -f "$screen" "$screen.expect
 # Each start is a new console; output_cp runs bmi in it, then prints its code page.
 run="$wine $output_cp $(basename "$exe")"
 # Wine shows the console in the terminal's own encoding.
-LANG=C.UTF-8 tmux -L "$server" -u new-session -d -x 100 -y 30 -c "$(dirname "$exe")" \
+LC_ALL=C.UTF-8 tmux -L "$server" -u new-session -d -x 100 -y 30 -c "$(dirname "$exe")" \
     "$run; $run </dev/null; $run; sleep 60"
 
 # Waits up to a minute, as Wine starts slowly, for the screen to hold a line
