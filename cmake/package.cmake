@@ -29,11 +29,22 @@ if(BMI_DEBIAN_FLAGS AND DPKG_BUILDFLAGS AND CMAKE_SYSTEM_NAME STREQUAL Linux)
     separate_arguments(${kind} UNIX_COMMAND "${flags}")
   endforeach()
   # Newer dpkg adds stack clash and control-flow protection itself; Debian 12's leaves them out.
-  target_compile_options(bmi_flags INTERFACE ${CPPFLAGS} ${CXXFLAGS} -fstack-clash-protection)
+  list(APPEND CXXFLAGS -fstack-clash-protection)
   if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|i.86)$")
-    target_compile_options(bmi_flags INTERFACE -fcf-protection)
+    list(APPEND CXXFLAGS -fcf-protection)
   endif()
-  target_link_options(bmi_flags INTERFACE ${LDFLAGS})
+  # The hardening alone: optimization and debugging information are the build
+  # type's, and fortifying needs the optimizer.
+  list(FILTER CXXFLAGS EXCLUDE REGEX "^-(O|g)")
+  if(CMAKE_BUILD_TYPE STREQUAL Debug)
+    list(FILTER CPPFLAGS EXCLUDE REGEX "^-D_FORTIFY_SOURCE")
+  endif()
+  # Before the user's own flags, which have the last word.
+  list(JOIN CPPFLAGS " " CPPFLAGS)
+  list(JOIN CXXFLAGS " " CXXFLAGS)
+  list(JOIN LDFLAGS " " LDFLAGS)
+  string(PREPEND CMAKE_CXX_FLAGS "${CPPFLAGS} ${CXXFLAGS} ")
+  string(PREPEND CMAKE_EXE_LINKER_FLAGS "${LDFLAGS} ")
   set(bmi_hardened 1)
 endif()
 
