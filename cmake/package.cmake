@@ -1,5 +1,5 @@
-# What `cmake --install` and the packages hold: a Debian package for Linux,
-# a zip for Windows.
+# What `cmake --install` and the packages hold: a Debian package for Linux
+# where dpkg is, a zip for Windows, each with its SHA-256 sum beside it.
 include(GNUInstallDirs)
 if(NOT CPACK_DEBIAN_PACKAGE_ARCHITECTURE)
   execute_process(COMMAND dpkg --print-architecture OUTPUT_VARIABLE CPACK_DEBIAN_PACKAGE_ARCHITECTURE
@@ -50,26 +50,35 @@ endif()
 
 set(CPACK_PACKAGE_CONTACT "The bmi developers <bmi@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "body mass index and body type, in a short consultation in Japanese")
+set(CPACK_PACKAGE_CHECKSUM SHA256)
 
 # What the packages hold is made from these when CMake runs.
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-             man/bmi.1 man/ja/bmi.1 CHANGELOG LICENSE cmake/windows-readme.txt)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS LICENSE cmake/windows-readme.txt)
+# The manual pages carry the version they describe.
+configure_file(man/bmi.1.in man/bmi.1 @ONLY)
+configure_file(man/ja/bmi.1.in man/ja/bmi.1 @ONLY)
 
 if(WIN32)
   # Everything in the zip's one folder, beside bmi.exe: texts that Notepad
   # opens, with CRLF line ends, and the Japanese manual marked as UTF-8.
-  find_program(GROFF groff REQUIRED)
-  # The width of a Japanese character is the locale's to say.
-  set(groff ${CMAKE_COMMAND} -E env LC_ALL=C.UTF-8 ${GROFF})
-  execute_process(COMMAND ${groff} -man -Tascii -P-cbou man/bmi.1
-                  WORKING_DIRECTORY ${PROJECT_SOURCE_DIR} OUTPUT_VARIABLE manual_txt COMMAND_ERROR_IS_FATAL ANY)
-  execute_process(COMMAND ${groff} -k -man -Tutf8 -P-cbou man/ja/bmi.1
-                  WORKING_DIRECTORY ${PROJECT_SOURCE_DIR} OUTPUT_VARIABLE manual-ja_txt COMMAND_ERROR_IS_FATAL ANY)
-  string(ASCII 239 187 191 byte_order_mark)
-  string(PREPEND manual-ja_txt "${byte_order_mark}")
   file(READ cmake/windows-readme.txt README_txt)
   file(READ LICENSE LICENSE_txt)
-  foreach(name README manual manual-ja LICENSE)
+  set(texts README LICENSE)
+  find_program(GROFF groff)
+  if(GROFF)
+    # The width of a Japanese character is the locale's to say.
+    set(groff ${CMAKE_COMMAND} -E env LC_ALL=C.UTF-8 ${GROFF} -man -P-cbou)
+    execute_process(COMMAND ${groff} -Tascii man/bmi.1 WORKING_DIRECTORY ${PROJECT_BINARY_DIR}
+                    OUTPUT_VARIABLE manual_txt COMMAND_ERROR_IS_FATAL ANY)
+    execute_process(COMMAND ${groff} -k -Tutf8 man/ja/bmi.1 WORKING_DIRECTORY ${PROJECT_BINARY_DIR}
+                    OUTPUT_VARIABLE manual-ja_txt COMMAND_ERROR_IS_FATAL ANY)
+    string(ASCII 239 187 191 byte_order_mark)
+    string(PREPEND manual-ja_txt "${byte_order_mark}")
+    list(APPEND texts manual manual-ja)
+  else()
+    message(STATUS "groff not found: the zip leaves out the rendered manuals")
+  endif()
+  foreach(name ${texts})
     string(REPLACE "\n" "\r\n" text "${${name}_txt}")
     file(WRITE ${PROJECT_BINARY_DIR}/zip/${name}.txt "${text}")
     install(FILES ${PROJECT_BINARY_DIR}/zip/${name}.txt DESTINATION .)
@@ -82,9 +91,9 @@ endif()
 
 # Debian wants the manual pages and the change log compressed, and without a
 # name or time stamp inside, so that two builds give the same bytes.
-file(MAKE_DIRECTORY ${PROJECT_BINARY_DIR}/man/ja)
+configure_file(CHANGELOG CHANGELOG COPYONLY)
 foreach(document man/bmi.1 man/ja/bmi.1 CHANGELOG)
-  execute_process(COMMAND gzip -9nc ${document} WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+  execute_process(COMMAND gzip -9nc ${document} WORKING_DIRECTORY ${PROJECT_BINARY_DIR}
                   OUTPUT_FILE ${PROJECT_BINARY_DIR}/${document}.gz COMMAND_ERROR_IS_FATAL ANY)
 endforeach()
 
@@ -105,7 +114,13 @@ install(FILES cmake/bmi.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/application
 install(FILES README.md ${PROJECT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${PROJECT_BINARY_DIR}/CHANGELOG.gz DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME changelog.gz)
 
-set(CPACK_GENERATOR DEB)
+# Elsewhere, a plain archive of what `cmake --install` installs.
+find_program(DPKG_DEB dpkg-deb)
+if(DPKG_DEB)
+  set(CPACK_GENERATOR DEB)
+else()
+  set(CPACK_GENERATOR TGZ)
+endif()
 set(CPACK_PACKAGE_DESCRIPTION "bmi asks for a weight in kilograms and a height in metres, and reports the
 weight, the ideal weight for the height, the height in centimetres and the
 body mass index, then names one of five body types. All its texts are

@@ -1,10 +1,10 @@
 #!/bin/sh
-# The manual pages must render without a single warning and carry the
-# project's version.  Usage: manual_test.sh SOURCE_DIR VERSION
+# The manual pages, as the build fills them in, must render without a single
+# warning and carry the project's version.  Usage: manual_test.sh BUILD_DIR VERSION
 set -u
 # Japanese is decoded, measured and matched as UTF-8, whatever the caller's locale.
 export LC_ALL=C.UTF-8
-src=$1
+build=$1
 version=$2
 for tool in groff mandoc; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
@@ -21,8 +21,8 @@ quiet() {
     [ -z "$out" ] || fail "$*: $out"
 }
 
-en=$src/man/bmi.1
-ja=$src/man/ja/bmi.1
+en=$build/man/bmi.1
+ja=$build/man/ja/bmi.1
 quiet groff -man -ww -z "$en"
 # Japanese needs the UTF-8 input decoded; the page loads the line-breaking
 # rules itself, since man does not.
