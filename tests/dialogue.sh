@@ -63,7 +63,8 @@ await_output() {
 mkfifo "$tmp/input"
 (
     "$@" <"$tmp/input" >"${target:-$out}" 2>"$tmp/err" &
-    echo $! >"$tmp/pid"
+    program=$!
+    echo "$program" >"$tmp/pid"
     (
         sleeper=
         trap 'kill "$sleeper" && wait "$sleeper"; exit' TERM
@@ -71,10 +72,10 @@ mkfifo "$tmp/input"
         sleeper=$!
         wait "$sleeper"
         : >"$tmp/hung"
-        kill "$(cat "$tmp/pid")"
+        kill "$program"
     ) </dev/null >/dev/null 2>&1 &
     watchdog=$!
-    wait "$(cat "$tmp/pid")" 2>/dev/null
+    wait "$program" 2>/dev/null
     echo $? >"$tmp/status"
     kill "$watchdog" 2>/dev/null
 ) &
