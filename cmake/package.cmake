@@ -106,10 +106,19 @@ string(REPLACE "\n\n" "\n.\n" licence "${licence}")
 string(REPLACE "\n" "\n " licence "${licence}")
 configure_file(cmake/copyright.in copyright @ONLY)
 
+# The launcher finds bmi beside it, and its screenrc there in the build tree.
+configure_file(cmake/bmi-term bmi-term COPYONLY)
+configure_file(cmake/screenrc screenrc COPYONLY)
+file(CREATE_LINK bmi.1.gz ${PROJECT_BINARY_DIR}/man/bmi-term.1.gz SYMBOLIC)
+file(CREATE_LINK bmi.1.gz ${PROJECT_BINARY_DIR}/man/ja/bmi-term.1.gz SYMBOLIC)
+
 install(TARGETS bmi RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${PROJECT_BINARY_DIR}/man/bmi.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${PROJECT_BINARY_DIR}/man/ja/bmi.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1)
-# The menu entry opens a terminal, which shows UTF-8; luit translates.
+install(PROGRAMS ${PROJECT_BINARY_DIR}/bmi-term DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES cmake/screenrc DESTINATION share/bmi)
+install(FILES ${PROJECT_BINARY_DIR}/man/bmi.1.gz ${PROJECT_BINARY_DIR}/man/bmi-term.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_BINARY_DIR}/man/ja/bmi.1.gz ${PROJECT_BINARY_DIR}/man/ja/bmi-term.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1)
 install(FILES cmake/bmi.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES README.md ${PROJECT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${PROJECT_BINARY_DIR}/CHANGELOG.gz DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME changelog.gz)
@@ -125,10 +134,13 @@ set(CPACK_PACKAGE_DESCRIPTION "bmi asks for a weight in kilograms and a height i
 weight, the ideal weight for the height, the height in centimetres and the
 body mass index, then names one of five body types. All its texts are
 Japanese, written in Shift_JIS for a console that shows code page 932; on a
-UTF-8 terminal, run it through luit.")
+UTF-8 terminal, bmi-term shows them through luit or screen.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS luit)
+# Debian 12's luit 2.0 breaks its x11-utils, whose old luit crashes on
+# Shift_JIS. apt takes an alternative's first choice or nothing, and screen
+# installs beside either luit.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "screen | luit (>= 2)")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 include(CPack)

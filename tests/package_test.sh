@@ -64,11 +64,15 @@ else
     dpkg-deb --contents "$pkg" | awk '$1 !~ /^d/ { print $6 }' | sort >"$scratch/files"
     sort >"$scratch/expected" <<'LIST'
 ./usr/bin/bmi
+./usr/bin/bmi-term
 ./usr/share/applications/bmi.desktop
 ./usr/share/doc/bmi/README.md
 ./usr/share/doc/bmi/changelog.gz
 ./usr/share/doc/bmi/copyright
+./usr/share/bmi/screenrc
+./usr/share/man/ja/man1/bmi-term.1.gz
 ./usr/share/man/ja/man1/bmi.1.gz
+./usr/share/man/man1/bmi-term.1.gz
 ./usr/share/man/man1/bmi.1.gz
 LIST
 
@@ -76,7 +80,7 @@ LIST
     [ "${package}" = "bmi_$(field Version)_$(field Architecture).deb" ] ||
         fail "Version $(field Version), Architecture $(field Architecture) in $package"
     [ "$(field Section)" = utils ] || fail "Section: $(field Section)"
-    [ "$(field Recommends)" = luit ] || fail "Recommends: $(field Recommends)"
+    [ "$(field Recommends)" = "screen | luit (>= 2)" ] || fail "Recommends: $(field Recommends)"
     field Depends | grep -Eq '(^|, )libc6 \(>= ' || fail "Depends, computed from the binary: $(field Depends)"
     [ -n "$(field Maintainer)" ] || fail "no Maintainer"
     [ "$(field Description | wc -l)" -gt 2 ] || fail "no long description"

@@ -1,0 +1,46 @@
+# shellcheck shell=sh
+# What the test scripts share. A test that lacks a tool it needs skips (77).
+status=0
+fail() {
+    echo "FAIL: $*"
+    status=1
+}
+skip() {
+    echo "skipped: $*"
+    exit 77
+}
+need() {
+    for tool; do
+        command -v "$tool" >/dev/null || skip "$tool is not installed"
+    done
+}
+# Exits with the status, saying what held if nothing failed.
+finish() {
+    [ "$status" = 0 ] && echo "$*"
+    exit "$status"
+}
+
+# For the tests that read a terminal: tmux's server $server, its screen in
+# the file $screen. Waits up to a minute, as Wine starts slowly, for the
+# screen to hold a line (or N of them).
+# shellcheck disable=SC2154
+screen_shows() {
+    tries=0
+    while [ "$tries" -lt 120 ]; do
+        tmux -L "$server" capture-pane -p >"$screen" 2>/dev/null
+        [ "$(grep -cF "$1" "$screen")" -ge "${2:-1}" ] && return 0
+        tries=$((tries + 1))
+        sleep 0.5
+    done
+    fail "not on the screen: $1"
+    cat "$screen"
+    return 1
+}
+# Every line the consultation writes, as its transcript gives them.
+reads_as_written() {
+    sed -n 's/^> //p' "$(dirname "$0")/dialogues/consultation.txt" | while IFS= read -r line; do
+        grep -qxF "$line" "$screen" || echo "$line"
+    done >"$screen.missing"
+    [ -s "$screen.missing" ] && fail "$1: not on the screen: $(cat "$screen.missing")"
+    return 0
+}
