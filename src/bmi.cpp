@@ -17,23 +17,34 @@ namespace {
 #ifdef _WIN32
 // A console outside Japan, and any console that a double-click opens, shows
 // the Shift_JIS bytes as garbage. So the console shows code page 932 for the
-// run and gets its own back on every way out: the exit, and Ctrl-C, Ctrl-Break
+// run and gets its own back on the way out: the exit, and Ctrl-C, Ctrl-Break
 // or a closed window, after which the default handling still ends the program.
+// Nothing runs after TerminateProcess or a crash.
+UINT own_code_page;
+
+void give_code_page_back() {
+    SetConsoleOutputCP(own_code_page);
+}
+
+BOOL WINAPI give_code_page_back_on(DWORD) {
+    give_code_page_back();
+    return FALSE;
+}
+
 void show_shift_jis_console() {
-    static UINT found;
     DWORD mode;
     if (!GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode))
         return; // a pipe or a file gets the bytes and nothing else
-    found = GetConsoleOutputCP();
-    if (found == 0 || found == 932 || !SetConsoleOutputCP(932))
+    own_code_page = GetConsoleOutputCP();
+    if (own_code_page == 0 || own_code_page == 932)
         return;
-    std::atexit([] { SetConsoleOutputCP(found); });
-    SetConsoleCtrlHandler(
-        [](DWORD) -> BOOL {
-            SetConsoleOutputCP(found);
-            return FALSE;
-        },
-        TRUE);
+    // exit() runs this list before it flushes the streams, so every way out
+    // must have flushed already, or the rest would show in the old code page.
+    // Without both ways back, the console is left as it is.
+    if (std::atexit(give_code_page_back) != 0 ||
+        !SetConsoleCtrlHandler(give_code_page_back_on, TRUE))
+        return;
+    SetConsoleOutputCP(932);
 }
 #endif
 
