@@ -44,3 +44,9 @@ reads_as_written() {
     [ -s "$screen.missing" ] && fail "$1: not on the screen: $(cat "$screen.missing")"
     return 0
 }
+# Types a consultation at its prompts, checks the screen, and ends it.
+consult() {
+    screen_shows 'キログラム単位で' && tmux -L "$server" send-keys 70 Enter &&
+        screen_shows 'メートル単位で' && tmux -L "$server" send-keys 1.75 Enter &&
+        screen_shows 'あなたは' && reads_as_written "$1" && tmux -L "$server" send-keys x Enter
+}

