@@ -1,5 +1,5 @@
 # What `cmake --install` and the packages hold: a Debian package for Linux
-# where dpkg is, a zip for Windows, each with its SHA-256 sum beside it.
+# (or a .tar.gz), a zip for Windows, each with its SHA-256 sum beside it.
 include(GNUInstallDirs)
 if(NOT CPACK_DEBIAN_PACKAGE_ARCHITECTURE)
   execute_process(COMMAND dpkg --print-architecture OUTPUT_VARIABLE CPACK_DEBIAN_PACKAGE_ARCHITECTURE
@@ -75,6 +75,7 @@ if(WIN32)
     string(ASCII 239 187 191 byte_order_mark)
     string(PREPEND manual-ja_txt "${byte_order_mark}")
     list(APPEND texts manual manual-ja)
+    string(APPEND README_txt "\nmanual.txt is the manual, manual-ja.txt the manual in Japanese.\n")
   else()
     message(STATUS "groff not found: the zip leaves out the rendered manuals")
   endif()
@@ -123,9 +124,11 @@ install(FILES cmake/bmi.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/application
 install(FILES README.md ${PROJECT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${PROJECT_BINARY_DIR}/CHANGELOG.gz DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME changelog.gz)
 
-# Elsewhere, a plain archive of what `cmake --install` installs.
-find_program(DPKG_DEB dpkg-deb)
-if(DPKG_DEB)
+# A .deb needs its dependencies computed, which takes both; elsewhere, a plain
+# archive of what `cmake --install` installs.
+find_program(DPKG_SHLIBDEPS dpkg-shlibdeps)
+find_program(FILE_COMMAND file)
+if(DPKG_SHLIBDEPS AND FILE_COMMAND)
   set(CPACK_GENERATOR DEB)
 else()
   set(CPACK_GENERATOR TGZ)
