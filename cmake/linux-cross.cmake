@@ -7,10 +7,8 @@ endif()
 set(CMAKE_SYSTEM_NAME Linux)
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES BMI_TRIPLE)
 string(REGEX MATCH "^[^-]+" CMAKE_SYSTEM_PROCESSOR "${BMI_TRIPLE}")
-
 set(CMAKE_C_COMPILER ${BMI_TRIPLE}-gcc)
 set(CMAKE_CXX_COMPILER ${BMI_TRIPLE}-g++)
-
 # qemu and Debian have names of their own for some processors.
 string(REGEX REPLACE "^i.86$" i386 qemu ${CMAKE_SYSTEM_PROCESSOR})
 string(REPLACE powerpc64le ppc64le qemu ${qemu})

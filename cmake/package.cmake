@@ -1,20 +1,16 @@
-# What `cmake --install` and the packages hold: a Debian package for Linux
-# (or a .tar.gz), a zip for Windows, each with its SHA-256 sum beside it.
+# What `cmake --install` and the packages hold, each with its SHA-256 sum beside it.
 include(GNUInstallDirs)
 if(NOT CPACK_DEBIAN_PACKAGE_ARCHITECTURE)
   execute_process(COMMAND dpkg --print-architecture OUTPUT_VARIABLE CPACK_DEBIAN_PACKAGE_ARCHITECTURE
                   OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
 endif()
-
-# Two builds of one commit, in any two folders, give the same bytes: no folder
-# in the binary, and no link time stamp in a Windows program's header.
+# The same bytes from any folder: no folder in the binary, no link time stamp.
 target_compile_options(bmi_flags INTERFACE -ffile-prefix-map=${PROJECT_SOURCE_DIR}=.
                                            -ffile-prefix-map=${PROJECT_BINARY_DIR}=.)
 if(WIN32)
   target_link_options(bmi_flags INTERFACE -Wl,--no-insert-timestamp)
 endif()
 set(CPACK_STRIP_FILES ON)
-
 # Hardened as Debian builds its packages. The sanitizer build goes without.
 option(BMI_DEBIAN_FLAGS "Build with dpkg-buildflags' flags (hardening=+all), where it is installed" ON)
 find_program(DPKG_BUILDFLAGS dpkg-buildflags)
@@ -25,42 +21,33 @@ if(BMI_DEBIAN_FLAGS AND DPKG_BUILDFLAGS AND CMAKE_SYSTEM_NAME STREQUAL Linux)
       COMMAND ${CMAKE_COMMAND} -E env DEB_BUILD_MAINT_OPTIONS=hardening=+all
               DEB_HOST_ARCH=${CPACK_DEBIAN_PACKAGE_ARCHITECTURE} ${DPKG_BUILDFLAGS} --get ${kind}
       WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
-      OUTPUT_VARIABLE flags OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
-    separate_arguments(${kind} UNIX_COMMAND "${flags}")
+      OUTPUT_VARIABLE ${kind} OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
   endforeach()
   # Newer dpkg adds stack clash and control-flow protection itself; Debian 12's leaves them out.
-  list(APPEND CXXFLAGS -fstack-clash-protection)
+  string(APPEND CXXFLAGS " -fstack-clash-protection")
   if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|i.86)$")
-    list(APPEND CXXFLAGS -fcf-protection)
+    string(APPEND CXXFLAGS " -fcf-protection")
   endif()
-  # The hardening alone: optimization and debugging information are the build
-  # type's, and fortifying needs the optimizer.
-  list(FILTER CXXFLAGS EXCLUDE REGEX "^-(O|g)")
+  # Optimization and debugging are the build type's; fortifying needs the optimizer.
+  string(REGEX REPLACE "(^| )-[Og][^ ]*" "" CXXFLAGS "${CXXFLAGS}")
   if(CMAKE_BUILD_TYPE STREQUAL Debug)
-    list(FILTER CPPFLAGS EXCLUDE REGEX "^-D_FORTIFY_SOURCE")
+    string(REGEX REPLACE "-D_FORTIFY_SOURCE=[0-9]" "" CPPFLAGS "${CPPFLAGS}")
   endif()
   # Before the user's own flags, which have the last word.
-  list(JOIN CPPFLAGS " " CPPFLAGS)
-  list(JOIN CXXFLAGS " " CXXFLAGS)
-  list(JOIN LDFLAGS " " LDFLAGS)
   string(PREPEND CMAKE_CXX_FLAGS "${CPPFLAGS} ${CXXFLAGS} ")
   string(PREPEND CMAKE_EXE_LINKER_FLAGS "${LDFLAGS} ")
   set(bmi_hardened 1)
 endif()
-
 set(CPACK_PACKAGE_CONTACT "The bmi developers <bmi@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "body mass index and body type, in a short consultation in Japanese")
 set(CPACK_PACKAGE_CHECKSUM SHA256)
-
 # What the packages hold is made from these when CMake runs.
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS LICENSE cmake/windows-readme.txt)
 # The manual pages carry the version they describe.
 configure_file(man/bmi.1.in man/bmi.1 @ONLY)
 configure_file(man/ja/bmi.1.in man/ja/bmi.1 @ONLY)
-
 if(WIN32)
-  # Everything in the zip's one folder, beside bmi.exe: texts that Notepad
-  # opens, with CRLF line ends, and the Japanese manual marked as UTF-8.
+  # Beside bmi.exe, texts with CRLF line ends, the Japanese one marked as UTF-8.
   file(READ cmake/windows-readme.txt README_txt)
   file(READ LICENSE LICENSE_txt)
   set(texts README LICENSE)
@@ -89,30 +76,24 @@ if(WIN32)
   include(CPack)
   return()
 endif()
-
-# Debian wants the manual pages and the change log compressed, and without a
-# name or time stamp inside, so that two builds give the same bytes.
+# Debian wants the documents compressed, without a name or time stamp inside.
 configure_file(CHANGELOG CHANGELOG COPYONLY)
 foreach(document man/bmi.1 man/ja/bmi.1 CHANGELOG)
   execute_process(COMMAND gzip -9nc ${document} WORKING_DIRECTORY ${PROJECT_BINARY_DIR}
                   OUTPUT_FILE ${PROJECT_BINARY_DIR}/${document}.gz COMMAND_ERROR_IS_FATAL ANY)
 endforeach()
-
-# The licence in Debian's machine-readable copyright format: its text
-# indented by one blank, an empty line written as a full stop.
+# Debian's copyright format: the licence indented, an empty line as a full stop.
 file(READ LICENSE licence)
 string(REGEX REPLACE "^.*\n\n(Permission is hereby granted)" "\\1" licence "${licence}")
 string(STRIP "${licence}" licence)
 string(REPLACE "\n\n" "\n.\n" licence "${licence}")
 string(REPLACE "\n" "\n " licence "${licence}")
 configure_file(cmake/copyright.in copyright @ONLY)
-
 # The launcher finds bmi beside it, and its screenrc there in the build tree.
 configure_file(cmake/bmi-term bmi-term COPYONLY)
 configure_file(cmake/screenrc screenrc COPYONLY)
 file(CREATE_LINK bmi.1.gz ${PROJECT_BINARY_DIR}/man/bmi-term.1.gz SYMBOLIC)
 file(CREATE_LINK bmi.1.gz ${PROJECT_BINARY_DIR}/man/ja/bmi-term.1.gz SYMBOLIC)
-
 install(TARGETS bmi RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(PROGRAMS ${PROJECT_BINARY_DIR}/bmi-term DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES cmake/screenrc DESTINATION share/bmi)
@@ -123,9 +104,7 @@ install(FILES ${PROJECT_BINARY_DIR}/man/ja/bmi.1.gz ${PROJECT_BINARY_DIR}/man/ja
 install(FILES cmake/bmi.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES README.md ${PROJECT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${PROJECT_BINARY_DIR}/CHANGELOG.gz DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME changelog.gz)
-
-# A .deb needs its dependencies computed, which takes both; elsewhere, a plain
-# archive of what `cmake --install` installs.
+# A .deb's dependencies are computed with both; elsewhere, a plain archive.
 find_program(DPKG_SHLIBDEPS dpkg-shlibdeps)
 find_program(FILE_COMMAND file)
 if(DPKG_SHLIBDEPS AND FILE_COMMAND)
@@ -141,9 +120,8 @@ UTF-8 terminal, bmi-term shows them through luit or screen.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Debian 12's luit 2.0 breaks its x11-utils, whose old luit crashes on
-# Shift_JIS. apt takes an alternative's first choice or nothing, and screen
-# installs beside either luit.
+# apt takes an alternative's first choice or none, and Debian 12's luit 2.0
+# breaks its x11-utils, whose own luit crashes: screen installs beside either.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "screen | luit (>= 2)")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 include(CPack)

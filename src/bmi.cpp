@@ -8,18 +8,13 @@
 #include <io.h>
 #include <windows.h>
 #endif
-
 #include "measures.hpp"
 #include "texts.hpp"
-
 namespace {
-
 #ifdef _WIN32
-// A console outside Japan, and any console that a double-click opens, shows
-// the Shift_JIS bytes as garbage. So the console shows code page 932 for the
-// run and gets its own back on the way out: the exit, and Ctrl-C, Ctrl-Break
-// or a closed window, after which the default handling still ends the program.
-// Nothing runs after TerminateProcess or a crash.
+// A console outside Japan shows the Shift_JIS bytes as garbage, so it shows
+// code page 932 for the run and gets its own back at the exit and on Ctrl-C,
+// Ctrl-Break or a closed window, which the default handling then ends.
 UINT own_code_page;
 
 void give_code_page_back() {
@@ -38,9 +33,8 @@ void show_shift_jis_console() {
     own_code_page = GetConsoleOutputCP();
     if (own_code_page == 0 || own_code_page == 932)
         return;
-    // exit() runs this list before it flushes the streams, so every way out
-    // must have flushed already, or the rest would show in the old code page.
-    // Without both ways back, the console is left as it is.
+    // exit() runs this list before it flushes the streams: every way out must
+    // have flushed already. Without both ways back, the console is left alone.
     if (std::atexit(give_code_page_back) != 0 ||
         !SetConsoleCtrlHandler(give_code_page_back_on, TRUE))
         return;
@@ -48,11 +42,9 @@ void show_shift_jis_console() {
 }
 #endif
 
-// The texts end their lines with one line feed byte, and that is what must go
-// out on every platform: no carriage return added on Windows. There, standard
-// output to a console is unbuffered, and a console that is handed the lead and
-// trail byte of a Shift_JIS character in separate writes shows garbage; fully
-// buffered, each text goes out whole, since every read is preceded by a flush.
+// A line ends in a line feed alone on Windows too. A console handed the two
+// bytes of a Shift_JIS character in separate writes shows garbage, so output
+// is fully buffered there: every read is preceded by a flush.
 void set_up_output() {
 #ifdef _WIN32
     _setmode(_fileno(stdout), _O_BINARY);
@@ -79,8 +71,7 @@ void report(text_id line, float value) {
     std::printf(message_texts[line], widened(value));
 }
 
-// Called before every read: a driver on the other end of a pipe waits for the
-// prompt, which would otherwise sit in the full buffer forever.
+// Before every read: a driver on a pipe waits for the prompt.
 bool flush_output() {
     return std::fflush(stdout) == 0 && !std::ferror(stdout);
 }
@@ -98,8 +89,7 @@ int read_number(float *value) {
 
 enum entry { entry_number, entry_unconvertible, entry_ended, output_failed };
 
-// An entry that cannot be converted takes the rest of its line with it, so
-// that the next pass reads fresh input and the dialogue cannot spin.
+// An entry that cannot be converted takes its line along, so the dialogue cannot spin.
 entry ask(text_id prompt, float *value) {
     say(prompt);
     if (!flush_output())
@@ -112,7 +102,6 @@ entry ask(text_id prompt, float *value) {
     discard_line();
     return entry_unconvertible;
 }
-
 } // namespace
 
 int main() {
@@ -148,11 +137,9 @@ int main() {
         say(bmi_bands[type].verdict);
     if (!flush_output())
         return 1;
-
-    // Whatever ends the closing wait, a number, a word or the end of input, ends the run.
+    // A number, a word or the end of input: each ends the closing wait.
     float spare;
     read_number(&spare);
-
     // A report that never reached its reader is not a success.
     return std::fclose(stdout) == 0 ? 0 : 1;
 }

@@ -1,19 +1,14 @@
 #include "measures.hpp"
-
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
-
-// The reported digits are those of x87 extended intermediates (a 64-bit
-// significand, rounding to nearest even) rounded once to float. Few processors
-// have that format, so the BMI's divisions are done here in integers; the rest
-// is exact in double and needs no help.
+// The digits are those of x87 extended intermediates rounded once to float.
+// Few processors have that format, so the BMI's divisions are done in integers.
 static_assert(std::numeric_limits<float>::is_iec559, "float must be IEEE 754 binary32");
 static_assert(std::numeric_limits<double>::is_iec559, "double must be IEEE 754 binary64");
 
 namespace {
-
 // A positive value significand * 2^exponent, with the top bit of the
 // significand set, as an x87 register holds it.
 struct extended {
@@ -70,9 +65,8 @@ float to_float(extended x, bool negative) {
     return negative ? -magnitude : magnitude;
 }
 
-// A NaN operand passes through the x87 unit quieted, with its sign and payload.
-// Older MIPS reads this quiet bit as signalling, which changes nothing shown:
-// a NaN BMI is only compared, false against every bound, and printed by its sign.
+// A NaN passes through the x87 unit quieted, with its sign and payload. (Older
+// MIPS reads this bit as signalling; a NaN BMI is only compared and printed.)
 float quieted(float nan) {
     std::uint32_t bits;
     std::memcpy(&bits, &nan, sizeof bits);
@@ -98,15 +92,12 @@ float divide_twice(float weight, float height) {
         return std::copysign(std::numeric_limits<float>::infinity(), weight);
     if (weight == 0 || infinite_height)
         return std::copysign(0.0f, weight);
-
     int w_exponent;
     const std::uint64_t w = float_significand(weight, &w_exponent);
     const extended once = divide({w << 40, w_exponent - 40}, height);
     return to_float(divide(once, height), std::signbit(weight));
 }
-
 } // namespace
-
 body_measures compute_measures(float weight, float height) {
     // A float squared has 48 bits and 22 adds 5, 100 adds 7: both products
     // are exact in double, so rounding them to float is the one rounding.
@@ -118,7 +109,6 @@ body_measures compute_measures(float weight, float height) {
     m.bmi_value = divide_twice(weight, height);
     return m;
 }
-
 body_type classify_bmi(float bmi_value) {
     // A NaN is below no bound, so it falls through to unclassified.
     for (const bmi_band &band : bmi_bands) {

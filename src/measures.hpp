@@ -1,23 +1,18 @@
 // Body measures from a weight and a height, and the body type they show.
 #ifndef BMI_MEASURES_HPP
 #define BMI_MEASURES_HPP
-
 #include "texts.hpp"
-
 struct body_measures {
     float height_cm;
     float ideal_weight;
     float bmi_value;
 };
-
 enum body_type { thin, standard, obese, excessively_obese, severely_obese, unclassified };
-
 struct bmi_band {
     float upper_bound; // the band holds every BMI below this and not below the band above
     body_type type;
     text_id verdict;
 };
-
 inline constexpr float centimetres_per_metre = 100.0f;
 inline constexpr float ideal_bmi = 22.0f;
 inline constexpr float height_limit = 3.0f;
@@ -42,9 +37,7 @@ constexpr bool bands_follow_types() {
 }
 static_assert(bands_follow_types(), "one band for every type, in body_type order");
 
-// The same results, bit for bit, on every processor: those of intermediates
-// with a 64-bit significand, each measure rounded once to float.
+// Bit for bit on every processor: 64-bit intermediates, each measure rounded once.
 body_measures compute_measures(float weight, float height);
 body_type classify_bmi(float bmi_value);
-
 #endif

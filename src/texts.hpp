@@ -1,7 +1,5 @@
-// The fixed texts of the consultation, stored as the Shift_JIS bytes that a
-// code page 932 console shows. The bytes are spelled as escapes so that they do
-// not depend on the compiler's execution character set; each text is given in
-// readable form in the comment above it.
+// The fixed texts as Shift_JIS bytes, spelled as escapes so that no compiler's
+// character set changes them; each under its readable form.
 #ifndef BMI_TEXTS_HPP
 #define BMI_TEXTS_HPP
 
@@ -67,7 +65,6 @@ inline constexpr const char *message_texts[] = {
     // entry_format: %f
     "%f",
 };
-
 static_assert(sizeof message_texts / sizeof message_texts[0] == text_count,
               "one text for every text_id");
 

@@ -1,25 +1,11 @@
 # shellcheck shell=sh
 # What the test scripts share. A test that lacks a tool it needs skips (77).
 status=0
-fail() {
-    echo "FAIL: $*"
-    status=1
-}
-skip() {
-    echo "skipped: $*"
-    exit 77
-}
-need() {
-    for tool; do
-        command -v "$tool" >/dev/null || skip "$tool is not installed"
-    done
-}
+fail() { echo "FAIL: $*" && status=1; }
+skip() { echo "skipped: $*" && exit 77; }
+need() { for tool; do command -v "$tool" >/dev/null || skip "$tool is not installed"; done; }
 # Exits with the status, saying what held if nothing failed.
-finish() {
-    [ "$status" = 0 ] && echo "$*"
-    exit "$status"
-}
-
+finish() { [ "$status" = 0 ] && echo "$*"; exit "$status"; }
 # For the tests that read a terminal: tmux's server $server, its screen in
 # the file $screen. Waits up to a minute, as Wine starts slowly, for the
 # screen to hold a line (or N of them).
@@ -32,9 +18,7 @@ screen_shows() {
         tries=$((tries + 1))
         sleep 0.5
     done
-    fail "not on the screen: $1"
-    cat "$screen"
-    return 1
+    fail "not on the screen: $1" && cat "$screen" && return 1
 }
 # Every line the consultation writes, as its transcript gives them.
 reads_as_written() {

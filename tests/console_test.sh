@@ -21,7 +21,6 @@ run="$wine $output_cp $(basename "$exe")"
 # Wine shows the console in the terminal's own encoding.
 LC_ALL=C.UTF-8 tmux -L "$server" -u new-session -d -x 100 -y 30 -c "$(dirname "$exe")" \
     "$run; $run </dev/null; $run; sleep 60"
-
 consult "the consultation" || finish
 # The second run ends at its first prompt; the third is stopped there.
 screen_shows 'キログラム単位で' 3 || finish

@@ -5,7 +5,6 @@
 # Usage: dialogue.sh [-n | -u] TRANSCRIPT COMMAND...
 #   -n  the C library prints every NaN as nan, without its sign
 #   -u  it reads a typed -nan without its sign: a transcript that types one skips
-#
 # A transcript is UTF-8; its texts are sent and expected in Shift_JIS.
 #   # text      a comment; the first names the behaviour
 #   > text      a line the program writes
@@ -27,7 +26,6 @@ esac
 transcript=$1
 shift
 limit=60 # seconds; an emulator can take a while to start
-
 want=$(sed -n 's/^exit //p' "$transcript")
 target=$(sed -n 's/^output //p' "$transcript")
 [ -z "$target" ] || [ -e "$target" ] || skip "there is no $target here"
@@ -35,20 +33,17 @@ target=$(sed -n 's/^output //p' "$transcript")
     skip "this C library reads a typed -nan without its sign, and bmi shows it as nan"
 printf 'あ' | iconv -f UTF-8 -t SHIFT_JIS >/dev/null 2>&1 ||
     skip "iconv cannot convert to Shift_JIS here (on Fedora, install glibc-gconv-extra)"
-
 tmp=${TMPDIR:-/tmp}/bmi-dialogue.$$
 mkdir -m 700 "$tmp" || exit 1
 trap 'exec 3>&-; rm -rf "$tmp"' EXIT
 out=$tmp/out
 : >"$out"
 : >"$tmp/expected"
-
 encode() { printf '%b\n' "$1" | iconv -f UTF-8 -t SHIFT_JIS; }
 decode() { iconv -c -f SHIFT_JIS -t UTF-8 "$1" | sed "s/$(printf '\a')/\\\\a/g; s/$(printf '\r')/\\\\r/g"; }
 running() { [ ! -e "$tmp/status" ]; }
 size() { echo $(($(wc -c <"$1"))); }
-# Waits until the program has written all that is expected so far, has
-# written something else, or has ended.
+# Until all that is expected so far, something else, or the end.
 await_output() {
     expected=$(size "$tmp/expected")
     while running; do
@@ -60,9 +55,7 @@ await_output() {
         sleep 0.05
     done
 }
-
-# The program, and a watchdog of its own that ends it once the limit has run
-# out: timeout(1) is not everywhere.
+# A watchdog of its own ends the program at the limit: timeout(1) is not everywhere.
 mkfifo "$tmp/input"
 (
     "$@" <"$tmp/input" >"${target:-$out}" 2>"$tmp/err" &
@@ -83,7 +76,6 @@ mkfifo "$tmp/input"
     kill "$watchdog" 2>/dev/null
 ) &
 exec 3>"$tmp/input"
-
 while IFS= read -r line; do
     case $line in
     '>'*)
@@ -95,8 +87,7 @@ while IFS= read -r line; do
     '<'*)
         await_output
         text=${line#<}
-        # A program that has ended takes no more input; that is not this
-        # driver's failure.
+        # A program that has ended takes no more input: not the driver's failure.
         (trap '' PIPE && encode "${text# }" >&3) 2>/dev/null
         ;;
     ...)
@@ -117,7 +108,6 @@ await_output
 running && ! cmp -s "$tmp/expected" "$out" && kill "$(cat "$tmp/pid")" 2>/dev/null
 wait
 exec 3>&-
-
 got=$(cat "$tmp/status")
 if [ -e "$tmp/hung" ]; then
     fail "still running after ${limit}s"

@@ -1,8 +1,7 @@
 #!/bin/sh
-# Starts the launcher on a UTF-8 terminal inside tmux, with no locale, no HOME
-# and only the given translators on PATH: the consultation must read as
-# written, and with none the message must show and wait for Enter.
-# Usage: launcher_test.sh LAUNCHER
+# Starts the launcher in tmux with no locale, no HOME and only some translators
+# on PATH: the consultation must read as written, and with none the message
+# must show and wait for Enter.  Usage: launcher_test.sh LAUNCHER
 # shellcheck source=tests/common.sh
 . "$(dirname "$0")/common.sh"
 need tmux screen tput
@@ -20,7 +19,6 @@ printf '#!/bin/sh\nkill -s SEGV $$\n' >"$tmp/old/luit"
 chmod +x "$tmp/old/luit"
 ln -s "$(command -v luit)" "$tmp/luit"
 ln -s "$(command -v screen)" "$tmp/screen-only"
-
 # Each case on a server of its own: one that is ending still takes clients.
 start() {
     tmux -L "$server" kill-server 2>/dev/null

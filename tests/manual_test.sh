@@ -9,13 +9,11 @@ export LC_ALL=C.UTF-8
 build=$1
 version=$2
 need groff mandoc
-
 # Prints the command's messages and fails if there are any.
 quiet() {
     out=$("$@" 2>&1) || fail "$* exited non-zero"
     [ -z "$out" ] || fail "$*: $out"
 }
-
 en=$build/man/bmi.1
 ja=$build/man/ja/bmi.1
 quiet groff -man -ww -z "$en"

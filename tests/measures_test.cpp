@@ -1,21 +1,16 @@
+#include "measures.hpp"
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <limits>
 #include <random>
 #include <string>
 #include <utility>
-
-#include <gtest/gtest.h>
-
-#include "measures.hpp"
-
 namespace {
-
-// The digits a report line shows for a value; a NaN with its sign, which
-// glibc prints and MinGW's printf drops.
+// The digits a report line shows; a NaN with its sign, which not every printf shows.
 std::string shown(float value) {
     if (std::isnan(value))
         return std::signbit(value) ? "-nan" : "nan";
@@ -23,22 +18,17 @@ std::string shown(float value) {
     std::snprintf(digits, sizeof digits, "%f", static_cast<double>(value));
     return digits;
 }
-
 struct measures_case {
     float weight, height;
     const char *ideal_weight, *height_cm, *bmi_value;
     body_type type;
 };
 
-// Single-precision results as users see them. 72.25 kg at 1.7 m is a BMI of 25
-// in decimal but just below it here, and must stay standard. The BMIs from
-// 75.9197083 kg on sit so close to a midpoint between floats that double
-// intermediates give another last digit (33.311607, 18.252956, 23.275513,
-// 56.938156), and those from 87.2335892 kg on so close that 113-bit ones do
-// (29.255178, 14.997882): only a 64-bit significand gives these.
-// Degenerate heights, which the dialogue accepts, give a result and no trap:
-// a negative one mirrors its absolute value but for the centimetres, and
-// 0 / 0 is the negative NaN of the x87 unit on every processor.
+// 72.25 kg at 1.7 m is a BMI just below 25 here, and standard. From 75.9197083
+// kg on, the BMIs sit so close to a midpoint between floats that double
+// intermediates give another last digit, and from 87.2335892 kg on so close
+// that 113-bit ones do: only a 64-bit significand gives these. 0 / 0 is the
+// x87 unit's negative NaN on every processor.
 const measures_case measures_cases[] = {
     {70, 1.75f, "67.375000", "175.000000", "22.857143", standard},
     {60, 1.7f, "63.580002", "170.000000", "20.761244", standard},
@@ -70,9 +60,7 @@ TEST(ComputeMeasures, GivesTheDigitsOfExtendedIntermediatesRoundedOnce) {
     }
 }
 
-// At 2 m the BMI is exactly a quarter of the weight, so each bound can be hit
-// exactly: a BMI on a bound belongs to the band above it, and the top band is
-// closed at 1000.
+// At 2 m the BMI is a quarter of the weight, so each bound is hit exactly.
 TEST(ClassifyBmi, PutsEachBoundInTheBandAboveIt) {
     const struct {
         float weight;
@@ -92,21 +80,17 @@ TEST(ClassifyBmi, PutsEachBoundInTheBandAboveIt) {
         EXPECT_EQ(classify_bmi(m.bmi_value), b.type);
     }
 }
-
 #if LDBL_MANT_DIG == 64
 std::uint32_t bits_of(float x) {
     std::uint32_t bits;
     std::memcpy(&bits, &x, sizeof bits);
     return bits;
 }
-
 // Bit for bit, but where any NaN will do.
 bool same(float got, float want, bool any_nan) {
     return any_nan ? std::isnan(got) && std::isnan(want) : bits_of(got) == bits_of(want);
 }
-
-// Whether compute_measures gives what the x87 unit gives at its full 64-bit
-// precision. With a NaN height any NaN will do: the dialogue never computes one.
+// With a NaN height any NaN will do: the dialogue never computes one.
 bool matches_x87(float weight, float height) {
     const long double w = weight;
     const long double h = height;
@@ -118,20 +102,16 @@ bool matches_x87(float weight, float height) {
            same(got.ideal_weight, want.ideal_weight, nan_height) &&
            same(got.bmi_value, want.bmi_value, nan_height && std::isnan(weight));
 }
-
 float from_bits(std::uint32_t bits) {
     float x;
     std::memcpy(&x, &bits, sizeof x);
     return x;
 }
 
-// Weight and height significands whose BMI lies within about 2^-60 of a
-// midpoint between two floats, where every rounding on the way decides the
-// last bit; random pairs almost never come this close. For an odd height
-// significand H, a weight significand W with W * 2^k = q * H^2 + r, r small,
-// puts the BMI's significand just off q, a midpoint when q is odd with 25
-// bits. Such W are among the multipliers that Euclid's algorithm on H^2 and
-// 2^k mod H^2 meets, each with its r.
+// Significands whose BMI lies within about 2^-60 of a midpoint between floats,
+// which random pairs almost never reach. For an odd height significand H, a
+// weight W with W * 2^k = q * H^2 + r, r small and q odd with 25 bits, is one;
+// such W are among the multipliers Euclid's algorithm on H^2 and 2^k meets.
 template <typename Found>
 void construct_midpoints(std::mt19937 &rng, int wanted, Found found) {
     while (wanted > 0) {
@@ -162,10 +142,7 @@ void construct_midpoints(std::mt19937 &rng, int wanted, Found found) {
 }
 #endif
 
-// Few processors have the x87 extended format, and the routine that stands in
-// for it must give its results everywhere; where the x87 unit is at hand, it
-// checks them: special values, random bit patterns, results at the edges of
-// the float range, realistic entries and BMIs next to a midpoint.
+// Where the x87 unit is at hand, it checks the routine that stands in for it.
 TEST(ComputeMeasures, MatchesX87ExtendedArithmeticBitForBit) {
 #if LDBL_MANT_DIG != 64
     GTEST_SKIP() << "no x87 extended arithmetic here to compare with";
@@ -192,7 +169,6 @@ TEST(ComputeMeasures, MatchesX87ExtendedArithmeticBitForBit) {
             for (float sw : {1, -1})
                 for (float sh : {1, -1})
                     check(sw * w, sh * h);
-
     std::mt19937 rng(20261208);
     const auto below = [&rng](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
     for (int i = 0; i < 1 << 20; ++i)
@@ -214,5 +190,4 @@ TEST(ComputeMeasures, MatchesX87ExtendedArithmeticBitForBit) {
     EXPECT_EQ(failures, 0) << "first: " << first;
 #endif
 }
-
 } // namespace

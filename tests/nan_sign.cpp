@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
-
 int main() {
     float typed = 0;
     std::sscanf("-nan", "%f", &typed);

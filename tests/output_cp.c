@@ -4,12 +4,10 @@
 #include <process.h>
 #include <stdio.h>
 #include <windows.h>
-
 static BOOL WINAPI outlive(DWORD event) {
     (void)event;
     return TRUE;
 }
-
 int main(int argc, char **argv) {
     if (argc > 1) {
         SetConsoleCtrlHandler(outlive, TRUE);

@@ -1,8 +1,7 @@
 #!/bin/sh
-# Builds a package, checks what it holds, and runs the unpacked program and
-# manual pages.  Usage: package_test.sh BUILD_DIR BMI PACKAGE [RUNNER ...]
-# PACKAGE is the file name CPack must give (a .deb or a Windows .zip); RUNNER
-# starts a program built for another processor or system.
+# Builds a package, checks what it holds and runs the unpacked program.
+# Usage: package_test.sh BUILD_DIR BMI PACKAGE [RUNNER ...], where PACKAGE is the
+# name CPack must give and RUNNER starts a program built for another system.
 set -u
 # shellcheck source=tests/common.sh
 . "$(dirname "$0")/common.sh"
@@ -25,7 +24,6 @@ if [ "$generator" = DEB ] && [ "$architecture" != "$(dpkg --print-architecture)"
 fi
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-
 cpack --config "$build/CPackConfig.cmake" -G "$generator" -B "$scratch/out" >"$scratch/cpack.log" 2>&1 ||
     { cat "$scratch/cpack.log"; exit 1; }
 pkg=$scratch/out/$package
@@ -34,7 +32,6 @@ if command -v sha256sum >/dev/null; then
     (cd "$scratch/out" && sha256sum -c "$package.sha256") || fail "no SHA-256 sum beside $package"
 fi
 mkdir "$scratch/root"
-
 if [ "$generator" = ZIP ]; then
     (cd "$scratch/root" && cmake -E tar xf "$pkg") || fail "cannot unpack $package"
     folder=$scratch/root/${package%.zip}
@@ -68,7 +65,6 @@ else
 ./usr/share/man/man1/bmi-term.1.gz
 ./usr/share/man/man1/bmi.1.gz
 LIST
-
     field() { dpkg-deb -f "$pkg" "$1"; }
     [ "${package}" = "bmi_$(field Version)_$(field Architecture).deb" ] ||
         fail "Version $(field Version), Architecture $(field Architecture) in $package"
@@ -77,7 +73,6 @@ LIST
     field Depends | grep -Eq '(^|, )libc6 \(>= ' || fail "Depends, computed from the binary: $(field Depends)"
     [ -n "$(field Maintainer)" ] || fail "no Maintainer"
     [ "$(field Description | wc -l)" -gt 2 ] || fail "no long description"
-
     # Debian 12's C start files carry no control-flow marking, so no program
     # linked there shows it; bmi's own code must have its end-branch instructions.
     if [ -n "${BMI_HARDENED:-}" ] && [ "$architecture" = "$(dpkg --print-architecture)" ] &&
@@ -103,7 +98,6 @@ LIST
     fi
 fi
 diff -u "$scratch/expected" "$scratch/files" || fail "$package holds other files"
-
 printf '80\n3\n70\n1.75\nx\n' >"$scratch/input"
 "$@" "$program" <"$scratch/input" >"$scratch/packaged.out"
 packaged=$?
@@ -111,5 +105,4 @@ packaged=$?
 [ "$packaged" = 0 ] || fail "the packaged bmi exited $packaged"
 [ -s "$scratch/built.out" ] || fail "the built bmi wrote nothing"
 cmp "$scratch/built.out" "$scratch/packaged.out" || fail "the packaged bmi writes other bytes"
-
 finish "package: $package holds and runs"
