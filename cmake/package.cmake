@@ -89,7 +89,7 @@ string(STRIP "${licence}" licence)
 string(REPLACE "\n\n" "\n.\n" licence "${licence}")
 string(REPLACE "\n" "\n " licence "${licence}")
 configure_file(cmake/copyright.in copyright @ONLY)
-# The launcher finds bmi beside it, and its screenrc there in the build tree.
+# bmi-term finds bmi beside it, and its screenrc in ../share/bmi or, here, beside it.
 configure_file(cmake/bmi-term bmi-term COPYONLY)
 configure_file(cmake/screenrc screenrc COPYONLY)
 file(CREATE_LINK bmi.1.gz ${PROJECT_BINARY_DIR}/man/bmi-term.1.gz SYMBOLIC)

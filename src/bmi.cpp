@@ -10,6 +10,7 @@
 #endif
 #include "measures.hpp"
 #include "texts.hpp"
+
 namespace {
 #ifdef _WIN32
 // A console outside Japan shows the Shift_JIS bytes as garbage, so it shows

@@ -98,6 +98,7 @@ float divide_twice(float weight, float height) {
     return to_float(divide(once, height), std::signbit(weight));
 }
 } // namespace
+
 body_measures compute_measures(float weight, float height) {
     // A float squared has 48 bits and 22 adds 5, 100 adds 7: both products
     // are exact in double, so rounding them to float is the one rounding.

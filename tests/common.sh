@@ -6,9 +6,8 @@ skip() { echo "skipped: $*" && exit 77; }
 need() { for tool; do command -v "$tool" >/dev/null || skip "$tool is not installed"; done; }
 # Exits with the status, saying what held if nothing failed.
 finish() { [ "$status" = 0 ] && echo "$*"; exit "$status"; }
-# For the tests that read a terminal: tmux's server $server, its screen in
-# the file $screen. Waits up to a minute, as Wine starts slowly, for the
-# screen to hold a line (or N of them).
+# On tmux's server $server, with its screen in $screen: waits up to a minute, as
+# Wine starts slowly, for the screen to hold a line (or N of them).
 # shellcheck disable=SC2154
 screen_shows() {
     tries=0
