@@ -1,4 +1,4 @@
-# shellcheck shell=sh
+# shellcheck shell=sh disable=SC2154
 # What the test scripts share. A test that lacks a tool it needs skips (77).
 status=0
 fail() { echo "FAIL: $*" && status=1; }
@@ -8,11 +8,11 @@ need() { for tool; do command -v "$tool" >/dev/null || skip "$tool is not instal
 finish() { [ "$status" = 0 ] && echo "$*"; exit "$status"; }
 # On tmux's server $server, with its screen in $screen: waits up to a minute, as
 # Wine starts slowly, for the screen to hold a line (or N of them).
-# shellcheck disable=SC2154
+capture() { tmux -L "$server" capture-pane -p; }
 screen_shows() {
     tries=0
     while [ "$tries" -lt 120 ]; do
-        tmux -L "$server" capture-pane -p >"$screen" 2>/dev/null
+        capture >"$screen" 2>/dev/null
         [ "$(grep -cF "$1" "$screen")" -ge "${2:-1}" ] && return 0
         tries=$((tries + 1))
         sleep 0.5
