@@ -43,7 +43,9 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "body mass index and body type, in a short
 set(CPACK_PACKAGE_CHECKSUM SHA256)
 # What the packages hold is made from these when CMake runs.
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS LICENSE cmake/windows-readme.txt)
-# The manual pages carry the version they describe.
+# The manual pages carry the version they describe, and name the screenrc
+# under the prefix: here the configured one, installed the one installed into.
+set(BMI_SCREENRC ${CMAKE_INSTALL_PREFIX}/share/bmi/screenrc)
 configure_file(man/bmi.1.in man/bmi.1 @ONLY)
 configure_file(man/ja/bmi.1.in man/ja/bmi.1 @ONLY)
 if(WIN32)
@@ -78,10 +80,17 @@ if(WIN32)
 endif()
 # Debian wants the documents compressed, without a name or time stamp inside.
 configure_file(CHANGELOG CHANGELOG COPYONLY)
-foreach(document man/bmi.1 man/ja/bmi.1 CHANGELOG)
-  execute_process(COMMAND gzip -9nc ${document} WORKING_DIRECTORY ${PROJECT_BINARY_DIR}
-                  OUTPUT_FILE ${PROJECT_BINARY_DIR}/${document}.gz COMMAND_ERROR_IS_FATAL ANY)
-endforeach()
+execute_process(COMMAND gzip -9nc CHANGELOG WORKING_DIRECTORY ${PROJECT_BINARY_DIR}
+                OUTPUT_FILE ${PROJECT_BINARY_DIR}/CHANGELOG.gz COMMAND_ERROR_IS_FATAL ANY)
+# CPack gives its prefix (/usr) only when it installs.
+install(CODE "
+  set(PROJECT_VERSION ${PROJECT_VERSION})
+  set(BMI_SCREENRC \"\${CMAKE_INSTALL_PREFIX}/share/bmi/screenrc\")
+  foreach(page bmi.1 ja/bmi.1)
+    configure_file(${PROJECT_SOURCE_DIR}/man/\${page}.in ${PROJECT_BINARY_DIR}/installed/\${page} @ONLY)
+    execute_process(COMMAND gzip -9nc \${page} WORKING_DIRECTORY ${PROJECT_BINARY_DIR}/installed
+                    OUTPUT_FILE ${PROJECT_BINARY_DIR}/installed/\${page}.gz COMMAND_ERROR_IS_FATAL ANY)
+  endforeach()")
 # Debian's copyright format: the licence indented, an empty line as a full stop.
 file(READ LICENSE licence)
 string(REGEX REPLACE "^.*\n\n(Permission is hereby granted)" "\\1" licence "${licence}")
@@ -92,14 +101,15 @@ configure_file(cmake/copyright.in copyright @ONLY)
 # bmi-term finds bmi beside it, and its screenrc in ../share/bmi or, here, beside it.
 configure_file(cmake/bmi-term bmi-term COPYONLY)
 configure_file(cmake/screenrc screenrc COPYONLY)
-file(CREATE_LINK bmi.1.gz ${PROJECT_BINARY_DIR}/man/bmi-term.1.gz SYMBOLIC)
-file(CREATE_LINK bmi.1.gz ${PROJECT_BINARY_DIR}/man/ja/bmi-term.1.gz SYMBOLIC)
+file(MAKE_DIRECTORY ${PROJECT_BINARY_DIR}/installed/ja)
+file(CREATE_LINK bmi.1.gz ${PROJECT_BINARY_DIR}/installed/bmi-term.1.gz SYMBOLIC)
+file(CREATE_LINK bmi.1.gz ${PROJECT_BINARY_DIR}/installed/ja/bmi-term.1.gz SYMBOLIC)
 install(TARGETS bmi RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(PROGRAMS ${PROJECT_BINARY_DIR}/bmi-term DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES cmake/screenrc DESTINATION share/bmi)
-install(FILES ${PROJECT_BINARY_DIR}/man/bmi.1.gz ${PROJECT_BINARY_DIR}/man/bmi-term.1.gz
+install(FILES ${PROJECT_BINARY_DIR}/installed/bmi.1.gz ${PROJECT_BINARY_DIR}/installed/bmi-term.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${PROJECT_BINARY_DIR}/man/ja/bmi.1.gz ${PROJECT_BINARY_DIR}/man/ja/bmi-term.1.gz
+install(FILES ${PROJECT_BINARY_DIR}/installed/ja/bmi.1.gz ${PROJECT_BINARY_DIR}/installed/ja/bmi-term.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1)
 install(FILES cmake/bmi.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES README.md ${PROJECT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
@@ -124,4 +134,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # breaks its x11-utils, whose own luit crashes: screen installs beside either.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "screen | luit (>= 2)")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# Every generator installs into /usr under its staging folder, where the
+# pages are made: they name /usr.
+set(CPACK_SET_DESTDIR ON)
+set(CPACK_INSTALL_PREFIX /usr)
 include(CPack)

@@ -65,6 +65,12 @@ else
 ./usr/share/man/man1/bmi-term.1.gz
 ./usr/share/man/man1/bmi.1.gz
 LIST
+    # The manuals name the screenrc where it is installed.
+    gzip -dc "$scratch/root/usr/share/man/man1/bmi.1.gz" | grep -qx '\.I /usr/share/bmi/screenrc' ||
+        fail "the packaged manual names another screenrc"
+    { cmake --install "$build" --prefix "$scratch/local" >/dev/null &&
+        gzip -dc "$scratch/local/share/man/ja/man1/bmi.1.gz" | grep -qxF ".I $scratch/local/share/bmi/screenrc"; } ||
+        fail "the manual installed into $scratch/local names another screenrc"
     field() { dpkg-deb -f "$pkg" "$1"; }
     [ "${package}" = "bmi_$(field Version)_$(field Architecture).deb" ] ||
         fail "Version $(field Version), Architecture $(field Architecture) in $package"
