@@ -84,7 +84,13 @@ LIST
     if [ -n "${BMI_HARDENED:-}" ] && [ "$architecture" = "$(dpkg --print-architecture)" ] &&
         command -v hardening-check >/dev/null; then
         hardening-check "$program" >"$scratch/hardening" 2>&1
-        grep -v 'Control flow integrity' "$scratch/hardening" | grep ': no' &&
+        unshown='Control flow integrity'
+        # glibc fortifies C++'s printf and scanf only through a GCC builtin.
+        if [ "${BMI_COMPILER:-}" = Clang ]; then
+            unshown="$unshown|Fortify Source functions: no, only unprotected"
+            echo "clang: no fortified calls expected (glibc fortifies C++ calls only with GCC)"
+        fi
+        grep -Ev "$unshown" "$scratch/hardening" | grep ': no' &&
             fail "hardening-check: $(cat "$scratch/hardening")"
         [ "$architecture" != amd64 ] || objdump -d "$program" | grep -q endbr64 ||
             fail "no end-branch instructions"
