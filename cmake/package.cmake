@@ -11,22 +11,56 @@ if(WIN32)
   target_link_options(bmi_flags INTERFACE -Wl,--no-insert-timestamp)
 endif()
 set(CPACK_STRIP_FILES ON)
-# Hardened as Debian builds its packages. The sanitizer build goes without.
-option(BMI_DEBIAN_FLAGS "Build with dpkg-buildflags' flags (hardening=+all), where it is installed" ON)
+# Hardened as Debian builds its packages where dpkg-buildflags is, elsewhere
+# as the OpenSSF compiler options guide's baseline has it. The sanitizer build
+# goes without.
+option(BMI_HARDENING "Build hardened: dpkg-buildflags' flags where it is installed, else the OpenSSF baseline" ON)
 find_program(DPKG_BUILDFLAGS dpkg-buildflags)
-if(BMI_DEBIAN_FLAGS AND DPKG_BUILDFLAGS AND CMAKE_SYSTEM_NAME STREQUAL Linux)
-  foreach(kind CPPFLAGS CXXFLAGS LDFLAGS)
-    # Run in the source folder, which its own prefix map then names ".".
-    execute_process(
-      COMMAND ${CMAKE_COMMAND} -E env DEB_BUILD_MAINT_OPTIONS=hardening=+all
-              DEB_HOST_ARCH=${CPACK_DEBIAN_PACKAGE_ARCHITECTURE} ${DPKG_BUILDFLAGS} --get ${kind}
-      WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
-      OUTPUT_VARIABLE ${kind} OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
-  endforeach()
+if(BMI_HARDENING AND CMAKE_SYSTEM_NAME STREQUAL Linux)
+  set(compile "")
+  set(link "")
+  if(DPKG_BUILDFLAGS)
+    foreach(kind CPPFLAGS CXXFLAGS LDFLAGS)
+      # Run in the source folder, which its own prefix map then names ".".
+      execute_process(
+        COMMAND ${CMAKE_COMMAND} -E env DEB_BUILD_MAINT_OPTIONS=hardening=+all
+                DEB_HOST_ARCH=${CPACK_DEBIAN_PACKAGE_ARCHITECTURE} ${DPKG_BUILDFLAGS} --get ${kind}
+        WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+        OUTPUT_VARIABLE ${kind} OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+    endforeach()
+  else()
+    set(CPPFLAGS "-U_FORTIFY_SOURCE -D_FORTIFY_SOURCE=3 -D_GLIBCXX_ASSERTIONS")
+    set(CXXFLAGS "")
+    set(LDFLAGS "")
+    set(compile -fstack-protector-strong -fPIE)
+    set(link -pie -Wl,-z,relro -Wl,-z,now -Wl,-z,noexecstack)
+  endif()
   # Newer dpkg adds stack clash and control-flow protection itself; Debian 12's leaves them out.
-  string(APPEND CXXFLAGS " -fstack-clash-protection")
+  list(APPEND compile -fstack-clash-protection)
   if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|i.86)$")
-    string(APPEND CXXFLAGS " -fcf-protection")
+    list(APPEND compile -fcf-protection)
+  endif()
+  include(CheckCXXCompilerFlag)
+  include(CheckLinkerFlag)
+  set(rejected "")
+  foreach(flag ${compile} ${link})
+    string(MAKE_C_IDENTIFIER "bmi_accepts${flag}" accepted)
+    if(flag IN_LIST compile)
+      check_cxx_compiler_flag(${flag} ${accepted})
+      set(kind CXXFLAGS)
+    else()
+      check_linker_flag(CXX ${flag} ${accepted})
+      set(kind LDFLAGS)
+    endif()
+    if(${accepted})
+      string(APPEND ${kind} " ${flag}")
+    else()
+      list(APPEND rejected ${flag})
+    endif()
+  endforeach()
+  if(rejected)
+    list(JOIN rejected " " rejected)
+    message(STATUS "Hardening: built without ${rejected}, which the compiler or linker rejects")
   endif()
   # Optimization and debugging are the build type's; fortifying needs the optimizer.
   string(REGEX REPLACE "(^| )-[Og][^ ]*" "" CXXFLAGS "${CXXFLAGS}")
@@ -39,6 +73,7 @@ if(BMI_DEBIAN_FLAGS AND DPKG_BUILDFLAGS AND CMAKE_SYSTEM_NAME STREQUAL Linux)
   set(bmi_hardened 1)
 endif()
 set(CPACK_PACKAGE_CONTACT "The bmi developers <bmi@example.org>")
+set(CPACK_PACKAGE_VENDOR "The bmi developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "body mass index and body type, in a short consultation in Japanese")
 set(CPACK_PACKAGE_CHECKSUM SHA256)
 # What the packages hold is made from these when CMake runs.
@@ -75,6 +110,7 @@ if(WIN32)
   endforeach()
   install(TARGETS bmi RUNTIME DESTINATION .)
   set(CPACK_GENERATOR ZIP)
+  set(bmi_package bmi-${PROJECT_VERSION}-win64.zip)
   include(CPack)
   return()
 endif()
@@ -114,13 +150,21 @@ install(FILES ${PROJECT_BINARY_DIR}/installed/ja/bmi.1.gz ${PROJECT_BINARY_DIR}/
 install(FILES cmake/bmi.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES README.md ${PROJECT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${PROJECT_BINARY_DIR}/CHANGELOG.gz DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME changelog.gz)
-# A .deb's dependencies are computed with both; elsewhere, a plain archive.
+# A .deb's dependencies are computed with both; an RPM system's package is
+# an .rpm; elsewhere, a plain archive.
 find_program(DPKG_SHLIBDEPS dpkg-shlibdeps)
 find_program(FILE_COMMAND file)
+find_program(RPMBUILD rpmbuild)
+# What the package test expects CPack to name it.
 if(DPKG_SHLIBDEPS AND FILE_COMMAND)
   set(CPACK_GENERATOR DEB)
+  set(bmi_package bmi_${PROJECT_VERSION}_${CPACK_DEBIAN_PACKAGE_ARCHITECTURE}.deb)
+elseif(RPMBUILD)
+  set(CPACK_GENERATOR RPM)
+  set(bmi_package bmi-${PROJECT_VERSION}-1.${CMAKE_SYSTEM_PROCESSOR}.rpm)
 else()
   set(CPACK_GENERATOR TGZ)
+  set(bmi_package bmi-${PROJECT_VERSION}-Linux.tar.gz)
 endif()
 set(CPACK_PACKAGE_DESCRIPTION "bmi asks for a weight in kilograms and a height in metres, and reports the
 weight, the ideal weight for the height, the height in centimetres and the
@@ -133,6 +177,33 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # apt takes an alternative's first choice or none, and Debian 12's luit 2.0
 # breaks its x11-utils, whose own luit crashes: screen installs beside either.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "screen | luit (>= 2)")
+set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
+set(CPACK_RPM_PACKAGE_LICENSE MIT)
+set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+# CPack writes no Recommends or Packager tag itself. A rich dependency needs
+# rpm 4.13, which every supported Fedora, RHEL and openSUSE has.
+# The .deb's files and no more: no build-id links.
+set(CPACK_RPM_SPEC_MORE_DEFINE
+    "Recommends: (screen or luit)\nPackager: ${CPACK_PACKAGE_CONTACT}\n%define _build_id_links none")
+set(CPACK_RPM_PACKAGE_GROUP Applications/Productivity)
+set(CPACK_RPM_USER_FILELIST "%license /usr/share/doc/bmi/copyright")
+# The filesystem package owns these.
+set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION /usr/share/applications /usr/share/man
+    /usr/share/man/man1 /usr/share/man/ja /usr/share/man/ja/man1)
+# The newest change log entry, in rpm's form, instead of CPack's placeholder.
+file(READ CHANGELOG changes)
+string(FIND "${changes}" "\n -- " end)
+string(SUBSTRING "${changes}" 0 ${end} items)
+string(SUBSTRING "${changes}" ${end} 100 trailer)
+string(REGEX REPLACE "^\n -- ([^\n]*>)  ([A-Za-z]+), ([0-9]+) ([A-Za-z]+) ([0-9]+).*$"
+       "* \\2 \\4 \\3 \\5 \\1 - ${PROJECT_VERSION}-1" trailer "${trailer}")
+string(REGEX REPLACE "^[^\n]*\n\n  \\* " "- " items "${items}")
+string(REPLACE "\n  * " "\n- " items "${items}")
+string(REPLACE "\n    " "\n  " items "${items}")
+# rpm would expand a macro.
+string(REPLACE "%" "%%" items "${items}")
+file(WRITE ${PROJECT_BINARY_DIR}/rpm-changelog "${trailer}\n${items}\n")
+set(CPACK_RPM_CHANGELOG_FILE ${PROJECT_BINARY_DIR}/rpm-changelog)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # Every generator installs into /usr under its staging folder, where the
 # pages are made: they name /usr.
