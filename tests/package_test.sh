@@ -11,6 +11,7 @@ package=$3
 shift 3
 case $package in
 *.zip) generator=ZIP tools="cpack objdump" ;;
+*.rpm) generator=RPM tools="cpack rpm rpm2archive tar" ;;
 *) generator=DEB tools="cpack dpkg-deb dpkg-shlibdeps file" ;;
 esac
 # shellcheck disable=SC2086
@@ -49,9 +50,16 @@ if [ "$generator" = ZIP ]; then
     done
     objdump -h "$program" | grep -q debug && fail "bmi.exe is not stripped"
 else
-    dpkg-deb -x "$pkg" "$scratch/root"
+    # Each file's mode and path.
+    if [ "$generator" = RPM ]; then
+        rpm2archive -n <"$pkg" | tar -x -C "$scratch/root" || fail "cannot unpack $package"
+        rpm -qp --qf '[%{FILEMODES:perms} .%{FILENAMES}\n]' "$pkg" >"$scratch/modes"
+    else
+        dpkg-deb -x "$pkg" "$scratch/root"
+        dpkg-deb --contents "$pkg" | awk '{ print $1, $6 }' >"$scratch/modes"
+    fi
+    awk '$1 !~ /^d/ { print $2 }' "$scratch/modes" | sort >"$scratch/files"
     program=$scratch/root/usr/bin/bmi
-    dpkg-deb --contents "$pkg" | awk '$1 !~ /^d/ { print $6 }' | sort >"$scratch/files"
     sort >"$scratch/expected" <<'LIST'
 ./usr/bin/bmi
 ./usr/bin/bmi-term
@@ -71,18 +79,9 @@ LIST
     { cmake --install "$build" --prefix "$scratch/local" >/dev/null &&
         gzip -dc "$scratch/local/share/man/ja/man1/bmi.1.gz" | grep -qxF ".I $scratch/local/share/bmi/screenrc"; } ||
         fail "the manual installed into $scratch/local names another screenrc"
-    field() { dpkg-deb -f "$pkg" "$1"; }
-    [ "${package}" = "bmi_$(field Version)_$(field Architecture).deb" ] ||
-        fail "Version $(field Version), Architecture $(field Architecture) in $package"
-    [ "$(field Section)" = utils ] || fail "Section: $(field Section)"
-    [ "$(field Recommends)" = "screen | luit (>= 2)" ] || fail "Recommends: $(field Recommends)"
-    field Depends | grep -Eq '(^|, )libc6 \(>= ' || fail "Depends, computed from the binary: $(field Depends)"
-    [ -n "$(field Maintainer)" ] || fail "no Maintainer"
-    [ "$(field Description | wc -l)" -gt 2 ] || fail "no long description"
     # Debian 12's C start files carry no control-flow marking, so no program
     # linked there shows it; bmi's own code must have its end-branch instructions.
-    if [ -n "${BMI_HARDENED:-}" ] && [ "$architecture" = "$(dpkg --print-architecture)" ] &&
-        command -v hardening-check >/dev/null; then
+    if [ -n "${BMI_HARDENED:-}" ] && [ $# = 0 ] && command -v hardening-check >/dev/null; then
         hardening-check "$program" >"$scratch/hardening" 2>&1
         unshown='Control flow integrity'
         # glibc fortifies C++'s printf and scanf only through a GCC builtin.
@@ -92,7 +91,7 @@ LIST
         fi
         grep -Ev "$unshown" "$scratch/hardening" | grep ': no' &&
             fail "hardening-check: $(cat "$scratch/hardening")"
-        [ "$architecture" != amd64 ] || objdump -d "$program" | grep -q endbr64 ||
+        [ "$(uname -m)" != x86_64 ] || objdump -d "$program" | grep -q endbr64 ||
             fail "no end-branch instructions"
     fi
     if command -v desktop-file-validate >/dev/null; then
@@ -102,11 +101,41 @@ LIST
     else
         echo "desktop-file-validate is not installed: not run"
     fi
-    if command -v lintian >/dev/null; then
-        lintian --fail-on error,warning "$pkg" >"$scratch/lintian" 2>&1 ||
-            fail "lintian: $(grep -v 'root privileges' "$scratch/lintian")"
+    if [ "$generator" = RPM ]; then
+        tag() { rpm -qp --qf "%{$1}" "$pkg"; }
+        [ "$package" = "$(tag NAME)-$(tag VERSION)-$(tag RELEASE).$(tag ARCH).rpm" ] ||
+            fail "$(tag NAME) $(tag VERSION) $(tag RELEASE) $(tag ARCH) in $package"
+        [ "$(tag LICENSE)" = MIT ] || fail "License: $(tag LICENSE)"
+        [ "$(tag PREFIXES)" = "(none)" ] || fail "relocatable: $(tag PREFIXES)"
+        recommends=$(rpm -qp --recommends "$pkg")
+        [ "$recommends" = "(screen or luit)" ] || fail "Recommends: $recommends"
+        [ "$(rpm -qpL "$pkg")" = /usr/share/doc/bmi/copyright ] || fail "licence files: $(rpm -qpL "$pkg")"
+        owned=$(awk '$1 ~ /^d/ { print $2 }' "$scratch/modes" | tr '\n' ' ')
+        [ "$owned" = "./usr/share/bmi ./usr/share/doc/bmi " ] || fail "owns the folders $owned"
+        rpm -qp --changelog "$pkg" | head -n 1 | grep -q " - $(tag VERSION)-1\$" ||
+            fail "%changelog: $(rpm -qp --changelog "$pkg" | head -n 1)"
+        if command -v rpmlint >/dev/null; then
+            rpmlint "$pkg" >"$scratch/rpmlint" 2>&1
+            grep ': E: ' "$scratch/rpmlint" | grep -v ': E: no-signature$' &&
+                fail "rpmlint: $(cat "$scratch/rpmlint")"
+        else
+            echo "rpmlint is not installed: not run"
+        fi
     else
-        echo "lintian is not installed: not run"
+        field() { dpkg-deb -f "$pkg" "$1"; }
+        [ "${package}" = "bmi_$(field Version)_$(field Architecture).deb" ] ||
+            fail "Version $(field Version), Architecture $(field Architecture) in $package"
+        [ "$(field Section)" = utils ] || fail "Section: $(field Section)"
+        [ "$(field Recommends)" = "screen | luit (>= 2)" ] || fail "Recommends: $(field Recommends)"
+        field Depends | grep -Eq '(^|, )libc6 \(>= ' || fail "Depends, computed from the binary: $(field Depends)"
+        [ -n "$(field Maintainer)" ] || fail "no Maintainer"
+        [ "$(field Description | wc -l)" -gt 2 ] || fail "no long description"
+        if command -v lintian >/dev/null; then
+            lintian --fail-on error,warning "$pkg" >"$scratch/lintian" 2>&1 ||
+                fail "lintian: $(grep -v 'root privileges' "$scratch/lintian")"
+        else
+            echo "lintian is not installed: not run"
+        fi
     fi
 fi
 diff -u "$scratch/expected" "$scratch/files" || fail "$package holds other files"
