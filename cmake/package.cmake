@@ -112,8 +112,8 @@ if(WIN32)
   set(CPACK_GENERATOR ZIP)
   set(bmi_package bmi-${PROJECT_VERSION}-win64.zip)
   # After the zip, an installer of the same files, where wixl is. Every
-  # version shares the upgrade code; the other codes follow from the version,
-  # so that two builds of it give the same .msi.
+  # version shares the upgrade code, so that a newer one replaces the older;
+  # the other codes follow from the version: a rebuild is the same product.
   find_program(CPACK_BMI_WIXL wixl)
   set(bmi_upgrade_code E44B49DF-4C57-46FD-BC15-1537BD9B1E91)
   foreach(code product component)
