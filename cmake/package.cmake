@@ -219,7 +219,6 @@ string(REPLACE "\n    " "\n  " items "${items}")
 string(REPLACE "%" "%%" items "${items}")
 file(WRITE ${PROJECT_BINARY_DIR}/rpm-changelog "${trailer}\n${items}\n")
 set(CPACK_RPM_CHANGELOG_FILE ${PROJECT_BINARY_DIR}/rpm-changelog)
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # Every generator installs into /usr under its staging folder, where the
 # pages are made: they name /usr.
 set(CPACK_SET_DESTDIR ON)
