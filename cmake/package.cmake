@@ -78,9 +78,7 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "body mass index and body type, in a short
 set(CPACK_PACKAGE_CHECKSUM SHA256)
 # What the packages hold is made from these when CMake runs.
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS LICENSE cmake/windows-readme.txt)
-# The manual pages carry the version they describe, and name the screenrc
-# under the prefix: here the configured one, installed the one installed into.
-set(BMI_SCREENRC ${CMAKE_INSTALL_PREFIX}/share/bmi/screenrc)
+# The manual pages carry the version they describe.
 configure_file(man/bmi.1.in man/bmi.1 @ONLY)
 configure_file(man/ja/bmi.1.in man/ja/bmi.1 @ONLY)
 if(WIN32)
@@ -136,7 +134,6 @@ execute_process(COMMAND gzip -9nc CHANGELOG WORKING_DIRECTORY ${PROJECT_BINARY_D
 # CPack gives its prefix (/usr) only when it installs.
 install(CODE "
   set(PROJECT_VERSION ${PROJECT_VERSION})
-  set(BMI_SCREENRC \"\${CMAKE_INSTALL_PREFIX}/share/bmi/screenrc\")
   foreach(page bmi.1 ja/bmi.1)
     configure_file(${PROJECT_SOURCE_DIR}/man/\${page}.in ${PROJECT_BINARY_DIR}/installed/\${page} @ONLY)
     execute_process(COMMAND gzip -9nc \${page} WORKING_DIRECTORY ${PROJECT_BINARY_DIR}/installed
@@ -149,15 +146,10 @@ string(STRIP "${licence}" licence)
 string(REPLACE "\n\n" "\n.\n" licence "${licence}")
 string(REPLACE "\n" "\n " licence "${licence}")
 configure_file(cmake/copyright.in copyright @ONLY)
-# bmi-term finds bmi beside it, and its screenrc in ../share/bmi or, here, beside it.
-configure_file(cmake/bmi-term bmi-term COPYONLY)
-configure_file(cmake/screenrc screenrc COPYONLY)
 file(MAKE_DIRECTORY ${PROJECT_BINARY_DIR}/installed/ja)
 file(CREATE_LINK bmi.1.gz ${PROJECT_BINARY_DIR}/installed/bmi-term.1.gz SYMBOLIC)
 file(CREATE_LINK bmi.1.gz ${PROJECT_BINARY_DIR}/installed/ja/bmi-term.1.gz SYMBOLIC)
-install(TARGETS bmi RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(PROGRAMS ${PROJECT_BINARY_DIR}/bmi-term DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES cmake/screenrc DESTINATION share/bmi)
+install(TARGETS bmi bmi-term RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_BINARY_DIR}/installed/bmi.1.gz ${PROJECT_BINARY_DIR}/installed/bmi-term.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_BINARY_DIR}/installed/ja/bmi.1.gz ${PROJECT_BINARY_DIR}/installed/ja/bmi-term.1.gz
@@ -184,22 +176,19 @@ endif()
 set(CPACK_PACKAGE_DESCRIPTION "bmi asks for a weight in kilograms and a height in metres, and reports the
 weight, the ideal weight for the height, the height in centimetres and the
 body mass index, then names one of five body types. All its texts are
-Japanese, written in Shift_JIS for a console that shows code page 932; on a
-UTF-8 terminal, bmi-term shows them through luit or screen.")
+Japanese, written in Shift_JIS for a console that shows code page 932;
+bmi-term shows them on a terminal of any character set.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# apt takes an alternative's first choice or none, and Debian 12's luit 2.0
-# breaks its x11-utils, whose own luit crashes: screen installs beside either.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "screen | luit (>= 2)")
 set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
 set(CPACK_RPM_PACKAGE_LICENSE MIT)
 set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
-# CPack writes no Recommends or Packager tag itself. A rich dependency needs
-# rpm 4.13, which every supported Fedora, RHEL and openSUSE has.
+# CPack writes no Recommends or Packager tag itself. Fedora's and RHEL's
+# glibc converts Shift_JIS only with its extra converters.
 # The .deb's files and no more: no build-id links.
 set(CPACK_RPM_SPEC_MORE_DEFINE
-    "Recommends: (screen or luit)\nPackager: ${CPACK_PACKAGE_CONTACT}\n%define _build_id_links none")
+    "Recommends: glibc-gconv-extra\nPackager: ${CPACK_PACKAGE_CONTACT}\n%define _build_id_links none")
 set(CPACK_RPM_PACKAGE_GROUP Applications/Productivity)
 set(CPACK_RPM_USER_FILELIST "%license /usr/share/doc/bmi/copyright")
 # The filesystem package owns these.

@@ -1,39 +1,34 @@
 #!/bin/sh
-# Starts the launcher in tmux with no locale, no HOME and only some translators
-# on PATH: the consultation must read as written and stay after the end, every
-# key must reach bmi, and where nothing can show it a message must name the
-# cause and wait for Enter.  Usage: launcher_test.sh LAUNCHER
+# Starts the launcher in tmux as a person would. The consultation must read as
+# written and stay after the end, in a UTF-8 locale, in none and with input
+# from a pipe; Ctrl-C, a killed launcher, a closed window and a terminal gone
+# must leave no bmi running; with no bmi beside it, a message must wait for
+# Enter; a Shift_JIS terminal must get bmi's own bytes.
+# Usage: launcher_test.sh BMI BMI_TERM
 # shellcheck source=tests/common.sh
 . "$(dirname "$0")/common.sh"
 # The script's own greps match bytes, Shift_JIS ones too.
 export LC_ALL=C
-need tmux screen tput iconv locale
-launcher=$1
+need tmux iconv ps
 server=bmi-launcher-$$
 tmp=$(mktemp -d)
 screen=$tmp/screen
 trap 'tmux -L "$server" kill-server 2>/dev/null; rm -rf "$tmp"' EXIT
-mkdir "$tmp/tools" "$tmp/readlink" "$tmp/old" "$tmp/luit" "$tmp/screen-only" "$tmp/link" "$tmp/alone"
-for tool in dirname tput ls locale tr; do ln -s "$(command -v "$tool")" "$tmp/tools"; done
-! command -v readlink >/dev/null || ln -s "$(command -v readlink)" "$tmp/readlink"
-tools=$tmp/tools:$tmp/readlink
-# Debian 12's x11-utils luit, which dies on Shift_JIS.
-printf '#!/bin/sh\nkill -s SEGV $$\n' >"$tmp/old/luit"
-chmod +x "$tmp/old/luit"
-ln -s "$(command -v screen)" "$tmp/screen-only"
-ln -s ../link/bmi-term "$tmp/alone/link"
+# Copies of their own, whose processes no other test runs.
+mkdir "$tmp/app" "$tmp/alone" "$tmp/link"
+cp "$1" "$2" "$tmp/app"
+cp "$2" "$tmp/alone"
+launcher=$tmp/app/bmi-term
 ln -s "$launcher" "$tmp/link/bmi-term"
-cp "$launcher" "$tmp/alone/bmi-term"
+clean="env -i TERM=\"\$TERM\""
 # Each case on a server of its own (one that is ending still takes clients),
-# the terminal's raw bytes in $tmp/raw: COMMAND PATH [NAME=VALUE...].
+# the terminal's raw bytes in $tmp/raw; the shell outlives a Ctrl-C to say
+# how the launcher ended.
 start() {
     tmux -L "$server" kill-server 2>/dev/null
     server=$server+
-    command=$1 path=$2
-    shift 2
     LC_ALL=C.UTF-8 tmux -L "$server" -u new-session -d -x 100 -y 30 \
-        "env -i TERM=\"\$TERM\" PATH='$path' $* $command; echo ended \$?; read -r _" \; \
-        pipe-pane -o "cat >'$tmp/raw'"
+        "trap : INT; $1; echo ended \$?; read -r _" \; pipe-pane -o "cat >'$tmp/raw'"
 }
 # The message stays until Enter, which ends the launcher with STATUS.
 waits() {
@@ -43,35 +38,47 @@ waits() {
     tmux -L "$server" send-keys Enter
     screen_shows "ended $2"
 }
-start "'$launcher'" "$tools:$tmp/old:$tmp/screen-only" && consult "crashing luit first, then screen" &&
-    screen_shows 'ended 0'
-if [ "$( (printf '\202\240' | luit -c -encoding SJIS) 2>/dev/null)" = あ ]; then
-    ln -s "$(command -v luit)" "$tmp/luit"
-    start "'$launcher'" "$tools:$tmp/luit" && consult "Debian's luit alone" && screen_shows 'ended 0'
-else
-    echo "skipped: Debian's luit alone: no luit here converts Shift_JIS (Debian's luit 2.0)"
-fi
-# Ctrl-A d reaches bmi, which starts over; all of it stays once screen has ended.
-start "'$launcher'" "$tools:$tmp/screen-only" && screen_shows 'キログラム単位で' &&
-    tmux -L "$server" send-keys C-a d Enter && screen_shows 'キログラム単位で' 2 &&
-    consult "screen alone" && screen_shows 'ended 0' &&
-    tmux -L "$server" capture-pane -p -S - >"$screen" && reads_as_written "after screen's end"
-start "'$tmp/link/bmi-term'" "$tools:$tmp/screen-only" && consult "through a link" && screen_shows 'ended 0'
-start "'$tmp/alone/link'" "$tmp/tools:$tmp/screen-only" && consult "through links, without readlink" &&
-    screen_shows 'ended 0'
-start "'$tmp/alone/bmi-term'" "$tools:$tmp/screen-only" && waits "no bmi beside it, at $tmp/alone/bmi" 127
-start "'$launcher' 2>/dev/null" "$tools" && waits 'sudo apt install screen' 127
-start "'$launcher'" "$tools:$tmp/screen-only" TERM=dumb && waits 'cannot clear the screen' 127 &&
-    grep Install "$screen" && fail "TERM=dumb: advice to install what is here"
-start "'$launcher'" "$tools:$tmp/screen-only" SCREENDIR=/proc/none && waits 'failed to start (status 1)' 127
+pid_of() { ps -A -o pid= -o args= | awk -v program="$1" '$2 == program { print $1 }'; }
+bmi_runs() { [ -n "$(pid_of "$tmp/app/bmi")" ]; }
+# At the first prompt, with bmi running.
+prompted() {
+    screen_shows 'キログラム単位で' && { bmi_runs || fail "$1: no bmi running to end"; }
+}
+# bmi ends within five seconds.
+gone() {
+    tries=0
+    while bmi_runs; do
+        [ "$tries" -lt 50 ] || { fail "$1: bmi is left running" && return 1; }
+        tries=$((tries + 1))
+        sleep 0.1
+    done
+}
+start "$clean LC_ALL=C.UTF-8 '$launcher'" && consult "a UTF-8 locale" && screen_shows 'ended 0' &&
+    reads_as_written "after the end"
+start "$clean '$tmp/link/bmi-term'" && consult "no locale, through a link" && screen_shows 'ended 0'
+start "printf '70\\n1.75\\nx\\n' | $clean '$launcher'" && screen_shows 'ended 0' &&
+    reads_as_written "input from a pipe"
+start "$clean '$launcher'" && prompted Ctrl-C && tmux -L "$server" send-keys C-c && gone Ctrl-C &&
+    screen_shows 'ended 130'
+start "$clean '$launcher'" && prompted "the launcher killed" && kill -KILL "$(pid_of "$launcher")" &&
+    gone "the launcher killed" && screen_shows 'ended 137'
+start "$clean '$launcher'" && prompted "bmi killed" && kill -TERM "$(pid_of "$tmp/app/bmi")" &&
+    screen_shows 'ended 143'
+start "$clean '$launcher'" && prompted "the window closed" && tmux -L "$server" kill-server &&
+    gone "the window closed"
+# With the hangup ignored, bmi writes once the terminal is gone: it must end.
+start "trap '' HUP; (sleep 2; echo 70; sleep 10) | { $clean '$launcher'; echo \$? >'$tmp/status'; }" &&
+    prompted "the terminal gone" && tmux -L "$server" kill-server && gone "the terminal gone" &&
+    sleep 0.5 && { [ "$(cat "$tmp/status")" = 1 ] || fail "the terminal gone: status $(cat "$tmp/status")"; }
+start "$clean '$tmp/alone/bmi-term'" && waits "no bmi beside it, at $tmp/alone/bmi" 127
 # Last, as the bytes are then read off the terminal rather than its screen.
 localedef -f SHIFT_JIS -i ja_JP "$tmp/ja_JP.SJIS" >/dev/null 2>&1
 if [ "$(LOCPATH=$tmp LC_ALL=ja_JP.SJIS locale charmap 2>/dev/null)" = SHIFT_JIS ]; then
-    start "'$launcher'" "$tools:$tmp/luit:$tmp/screen-only" LOCPATH="$tmp" LC_ALL=ja_JP.SJIS
+    start "$clean LOCPATH='$tmp' LC_ALL=ja_JP.SJIS '$launcher'"
     capture() { cat "$tmp/raw"; }
     screen_shows "$(printf 'キログラム単位で' | iconv -f UTF-8 -t SHIFT_JIS)" && grep -q 'あ' "$screen" &&
         fail "a Shift_JIS terminal: translated to UTF-8"
 else
     echo "skipped: a Shift_JIS terminal: localedef cannot make a ja_JP.SJIS locale here"
 fi
-finish "launcher: the consultation reads as written and stays, or a message says why not"
+finish "launcher: the consultation reads as written and stays, and ends with bmi"
