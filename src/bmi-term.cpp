@@ -18,8 +18,6 @@
 #include "transcode.hpp"
 
 namespace {
-constexpr int cannot_start = 127;
-
 // A terminal opened from the menu closes when the launcher ends: there, the
 // message waits for Enter.
 [[noreturn]] void stop(const char *why, const char *japanese) {
@@ -34,7 +32,7 @@ constexpr int cannot_start = 127;
     } else {
         std::fprintf(stderr, "bmi-term: %s\n", why);
     }
-    std::exit(cannot_start);
+    std::exit(127);
 }
 
 [[noreturn]] void cannot_run(const char *bmi, int error) {
@@ -48,99 +46,72 @@ constexpr int cannot_start = 127;
 }
 
 // bmi lies beside the launcher's own file, not beside a link to it.
-void locate_bmi(const char *argv0, char *bmi) {
-    char self[PATH_MAX];
-    const ssize_t size = readlink("/proc/self/exe", self, sizeof self - 1);
+void locate_bmi(const char *argv0, char (&path)[PATH_MAX]) {
+    const ssize_t size = readlink("/proc/self/exe", path, sizeof path - 1);
     if (size > 0)
-        self[size] = '\0';
-    else if (!realpath(argv0, self))
-        std::snprintf(self, sizeof self, "%s", argv0);
-    const char *slash = std::strrchr(self, '/');
-    const int folder = slash ? static_cast<int>(slash - self) : 1;
-    std::snprintf(bmi, PATH_MAX, "%.*s/bmi", folder, slash ? self : ".");
+        path[size] = '\0';
+    else if (!realpath(argv0, path))
+        std::snprintf(path, sizeof path, "./%s", argv0);
+    char *name = std::strrchr(path, '/') + 1;
+    std::snprintf(name, sizeof path - static_cast<std::size_t>(name - path), "bmi");
 }
 
-ssize_t read_some(int fd, char *buffer, std::size_t size) {
-    ssize_t got;
-    do
-        got = read(fd, buffer, size);
-    while (got < 0 && errno == EINTR);
-    return got;
-}
-
-bool write_all(const char *data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = write(STDOUT_FILENO, data, size);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
-int wait_for(pid_t child) {
-    int status;
-    while (waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR)
-            return cannot_start;
-    }
-    // As a shell reports it.
-    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
-}
-
-// bmi with its output on a pipe, which it may not keep open past the
-// launcher: not even SIGKILL leaves it running alone. Its exec failure comes
-// back on a pipe that a successful exec closes.
-pid_t start(const char *bmi, int output[2]) {
-    int failure[2];
-    if (pipe(output) != 0 || pipe(failure) != 0 || fcntl(failure[1], F_SETFD, FD_CLOEXEC) != 0)
-        cannot_run(bmi, errno);
+// Started with its output on a pipe; on Linux, it dies with the launcher,
+// even by SIGKILL. A failure to start is told on the terminal.
+pid_t start(char *const args[], int output[2]) {
     const pid_t launcher = getpid();
-    const pid_t child = fork();
+    const pid_t child = pipe(output) == 0 ? fork() : -1;
     if (child < 0)
-        cannot_run(bmi, errno);
+        cannot_run(args[0], errno);
     if (child == 0) {
 #ifdef __linux__
         if (prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || getppid() != launcher)
-            _exit(cannot_start);
+            _exit(127);
 #endif
+        const int terminal = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
         dup2(output[1], STDOUT_FILENO);
         close(output[0]);
         close(output[1]);
-        close(failure[0]);
-        char *const args[] = {const_cast<char *>(bmi), nullptr};
-        execv(bmi, args);
+        execv(args[0], args);
         const int error = errno;
-        (void)!write(failure[1], &error, sizeof error);
-        _exit(cannot_start);
+        dup2(terminal, STDOUT_FILENO);
+        cannot_run(args[0], error);
     }
     close(output[1]);
-    close(failure[1]);
-    int error;
-    if (read_some(failure[0], reinterpret_cast<char *>(&error), sizeof error) == sizeof error) {
-        wait_for(child);
-        cannot_run(bmi, error);
-    }
-    close(failure[0]);
     return child;
+}
+
+// Every piece is written as it comes; false where the terminal has gone.
+bool relay(int from, transcoder *t) {
+    char in[512];
+    char out[transcoded_room(sizeof in)];
+    for (;;) {
+        ssize_t got = read(from, in, sizeof in);
+        if (got < 0 && errno == EINTR)
+            continue;
+        got = got < 0 ? 0 : got;
+        const std::size_t size = transcode(t, in, static_cast<std::size_t>(got), out);
+        for (std::size_t done = 0; done < size;) {
+            const ssize_t written = write(STDOUT_FILENO, out + done, size - done);
+            if (written > 0)
+                done += static_cast<std::size_t>(written);
+            else if (errno != EINTR)
+                return false;
+        }
+        if (got == 0)
+            return true;
+    }
 }
 } // namespace
 
 int main(int argc, char **argv) {
     char bmi[PATH_MAX];
-    locate_bmi(argc > 0 ? argv[0] : "", bmi);
+    locate_bmi(argc > 0 ? argv[0] : "bmi-term", bmi);
     char *const args[] = {bmi, nullptr};
-    // A pipe or a file gets bmi's own bytes and exit status.
-    if (!isatty(STDOUT_FILENO)) {
-        execv(bmi, args);
-        cannot_run(bmi, errno);
-    }
     std::setlocale(LC_CTYPE, "");
     const char *charset = terminal_charset(nl_langinfo(CODESET));
-    if (!charset) {
+    // A pipe, a file or a Shift_JIS terminal gets bmi's own bytes and status.
+    if (!isatty(STDOUT_FILENO) || !charset) {
         execv(bmi, args);
         cannot_run(bmi, errno);
     }
@@ -155,21 +126,18 @@ int main(int argc, char **argv) {
                   u8"をインストールしてください)。");
     }
     int output[2];
-    const pid_t child = start(bmi, output);
-    char in[512];
-    char out[transcoded_room(sizeof in)];
-    for (;;) {
-        const ssize_t got = read_some(output[0], in, sizeof in);
-        const std::size_t size = got > 0 ? static_cast<std::size_t>(got) : 0;
-        if (!write_all(out, transcode(&t, in, size, out))) {
-            // The terminal is gone: so is the consultation.
-            kill(child, SIGKILL);
-            wait_for(child);
-            return 1;
-        }
-        if (size == 0)
-            break;
-    }
-    close_transcoder(&t);
-    return wait_for(child);
+    const pid_t child = start(args, output);
+    const bool shown = relay(output[0], &t);
+    // The terminal is gone: so is the consultation.
+    if (!shown)
+        kill(child, SIGKILL);
+    int status;
+    pid_t waited;
+    do
+        waited = waitpid(child, &status, 0);
+    while (waited < 0 && errno == EINTR);
+    if (!shown || waited < 0)
+        return 1;
+    // As a shell reports it.
+    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
 }

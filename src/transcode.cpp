@@ -7,12 +7,12 @@ namespace {
 const iconv_t no_converter = reinterpret_cast<iconv_t>(-1);
 const std::size_t failed = static_cast<std::size_t>(-1);
 
-bool is_lead(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9f) || (c >= 0xe0 && c <= 0xfc);
-}
-
-bool is_trail(unsigned char c) {
-    return c >= 0x40 && c <= 0xfc && c != 0x7f;
+// Whether the two bytes are shaped as one Shift_JIS character.
+bool is_pair(const char *bytes) {
+    const unsigned char lead = bytes[0];
+    const unsigned char trail = bytes[1];
+    return ((lead >= 0x81 && lead <= 0x9f) || (lead >= 0xe0 && lead <= 0xfc)) && trail >= 0x40 &&
+           trail <= 0xfc && trail != 0x7f;
 }
 
 bool named(const char *codeset, const char *const *names) {
@@ -42,10 +42,7 @@ std::size_t convert(transcoder *t, const char *in, std::size_t size, char **out,
             break;
         // An unknown or unshowable character is one replacement, whether
         // one byte or two; a lead byte before a line feed leaves the line feed.
-        const std::size_t width = left >= 2 && is_lead(static_cast<unsigned char>(from[0])) &&
-                                          is_trail(static_cast<unsigned char>(from[1]))
-                                      ? 2
-                                      : 1;
+        const std::size_t width = left >= 2 && is_pair(from) ? 2 : 1;
         replace(t, out, room);
         from += width;
         left -= width;
@@ -66,27 +63,24 @@ const char *terminal_charset(const char *codeset) {
 
 bool open_transcoder(transcoder *t, const char *charset) {
     t->from_shift_jis = iconv_open(charset, "SHIFT_JIS");
-    if (t->from_shift_jis == no_converter)
-        return false;
     t->has_lead = false;
-    t->replacement[0] = '?';
-    t->replacement_size = 1;
+    // A C library that writes a character of its own for U+FFFD counts an
+    // irreversible conversion.
+    char fffd[] = "\xef\xbf\xbd";
+    char *in = fffd;
+    char *out = t->replacement;
+    std::size_t left = 3;
+    std::size_t room = sizeof t->replacement;
     const iconv_t from_utf8 = iconv_open(charset, "UTF-8");
-    if (from_utf8 != no_converter) {
-        char fffd[] = "\xef\xbf\xbd";
-        char *in = fffd;
-        std::size_t in_left = 3;
-        char *out = t->replacement;
-        std::size_t room = sizeof t->replacement;
-        // A C library that puts a character of its own in its place says so
-        // by a count of irreversible conversions.
-        if (iconv(from_utf8, &in, &in_left, &out, &room) == 0)
-            t->replacement_size = sizeof t->replacement - room;
-        else
-            t->replacement[0] = '?';
-        iconv_close(from_utf8);
+    if (from_utf8 != no_converter && iconv(from_utf8, &in, &left, &out, &room) == 0) {
+        t->replacement_size = sizeof t->replacement - room;
+    } else {
+        t->replacement[0] = '?';
+        t->replacement_size = 1;
     }
-    return true;
+    if (from_utf8 != no_converter)
+        iconv_close(from_utf8);
+    return t->from_shift_jis != no_converter;
 }
 
 void close_transcoder(transcoder *t) {
@@ -96,12 +90,9 @@ void close_transcoder(transcoder *t) {
 std::size_t transcode(transcoder *t, const char *in, std::size_t size, char *out) {
     char *const start = out;
     std::size_t room = transcoded_room(size);
-    if (t->has_lead) {
-        t->has_lead = false;
-        if (size == 0) {
-            replace(t, &out, &room);
-            return static_cast<std::size_t>(out - start);
-        }
+    if (t->has_lead && size == 0) {
+        replace(t, &out, &room);
+    } else if (t->has_lead) {
         // The pair is one character, or a replacement and a byte of its own.
         const char pair[] = {t->lead, in[0]};
         if (convert(t, pair, 2, &out, &room) == 2) {
@@ -109,6 +100,7 @@ std::size_t transcode(transcoder *t, const char *in, std::size_t size, char *out
             --size;
         }
     }
+    t->has_lead = false;
     const std::size_t taken = convert(t, in, size, &out, &room);
     if (taken < size) {
         t->lead = in[taken];

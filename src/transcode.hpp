@@ -4,9 +4,8 @@
 #include <cstddef>
 #include <iconv.h>
 
-// What a terminal whose locale has this codeset is written in; none (nullptr)
-// where it shows Shift_JIS itself. No locale at all is taken for UTF-8, as
-// nearly every terminal shows.
+// What a terminal with this locale codeset is written in: UTF-8 where no
+// locale is set, as nearly every terminal shows; none (nullptr) for Shift_JIS.
 const char *terminal_charset(const char *codeset);
 
 struct transcoder {
@@ -16,20 +15,17 @@ struct transcoder {
     char lead; // a character's first byte, whose second is still to come
     bool has_lead;
 };
-
 // False where the C library cannot convert Shift_JIS to the character set.
 bool open_transcoder(transcoder *t, const char *charset);
 void close_transcoder(transcoder *t);
 
 // No terminal's character set spends more than four bytes on a character,
-// and no byte of Shift_JIS becomes more than one.
+// nor does a byte of Shift_JIS become more than one.
 constexpr std::size_t transcoded_room(std::size_t size) {
     return 4 * (size + 1);
 }
-
-// Converts in[0, size) into out, which has transcoded_room(size) bytes, and
-// returns the number written. A character cut between two pieces is written
-// with the second; size 0 is the end of the stream. A byte or character that
-// does not convert becomes one replacement, and the rest goes on.
+// Converts in[0, size) into out, of transcoded_room(size) bytes, and returns
+// the number written. A character cut between two pieces is written with the
+// second; size 0 ends the stream. What does not convert becomes one replacement.
 std::size_t transcode(transcoder *t, const char *in, std::size_t size, char *out);
 #endif

@@ -28,7 +28,8 @@ start() {
     tmux -L "$server" kill-server 2>/dev/null
     server=$server+
     LC_ALL=C.UTF-8 tmux -L "$server" -u new-session -d -x 100 -y 30 \
-        "trap : INT; $1; echo ended \$?; read -r _" \; pipe-pane -o "cat >'$tmp/raw'"
+        "trap : INT; $1; echo ended \$?; read -r _" \; pipe-pane -o "cat >'$tmp/raw'" ||
+        skip "tmux cannot open a terminal here"
 }
 # The message stays until Enter, which ends the launcher with STATUS.
 waits() {
