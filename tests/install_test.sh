@@ -1,0 +1,21 @@
+#!/bin/sh
+# Installs into a DESTDIR as nobody, who cannot write the build tree, as an
+# install by root is into another user's: every file must be installed, and
+# the install must not need to write into the tree.
+# Usage: install_test.sh BUILD_DIR
+set -u
+# shellcheck source=tests/common.sh
+. "$(dirname "$0")/common.sh"
+build=$1
+[ "$(id -u)" = 0 ] || skip "only root can install as another user"
+need setpriv
+nobody="setpriv --reuid=nobody --regid=$(id -g nobody) --clear-groups"
+$nobody test -r "$build/cmake_install.cmake" || skip "nobody cannot read $build"
+$nobody test -w "$build" && skip "nobody can write $build"
+staging=$(mktemp -d)
+trap 'rm -rf "$staging"' EXIT
+chmod 777 "$staging"
+$nobody env DESTDIR="$staging" cmake --install "$build" --prefix /usr >"$staging/log" 2>&1 ||
+    fail "the install failed: $(cat "$staging/log")"
+[ -n "$(find "$staging" -name 'bmi*' -type f)" ] || fail "no bmi installed"
+finish "install: by a user who cannot write the build tree"
