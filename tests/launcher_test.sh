@@ -2,9 +2,9 @@
 # Starts the launcher in tmux as a person would. The consultation must read as
 # written and stay after the end, in a UTF-8 locale, in none and with input
 # from a pipe; Ctrl-C, a killed launcher, a closed window and a terminal gone
-# must leave no bmi running; with no bmi beside it, a message must wait for
-# Enter; a Shift_JIS terminal must get bmi's own bytes.
-# Usage: launcher_test.sh BMI BMI_TERM
+# must leave no bmi running; Ctrl-D must end the input; with no bmi beside it,
+# a message must wait for Enter. With shift_jis, a Shift_JIS terminal must get
+# bmi's own bytes instead.  Usage: launcher_test.sh BMI BMI_TERM [shift_jis]
 # shellcheck source=tests/common.sh
 . "$(dirname "$0")/common.sh"
 # The script's own greps match bytes, Shift_JIS ones too.
@@ -54,6 +54,17 @@ gone() {
         sleep 0.1
     done
 }
+if [ "${3:-}" = shift_jis ]; then
+    localedef -f SHIFT_JIS -i ja_JP "$tmp/ja_JP.SJIS" >/dev/null 2>&1
+    [ "$(LOCPATH=$tmp LC_ALL=ja_JP.SJIS locale charmap 2>/dev/null)" = SHIFT_JIS ] ||
+        skip "localedef cannot make a ja_JP.SJIS locale here (Debian: locales)"
+    start "$clean LOCPATH='$tmp' LC_ALL=ja_JP.SJIS '$launcher'"
+    # The terminal's bytes, not its screen.
+    capture() { cat "$tmp/raw"; }
+    screen_shows "$(printf 'キログラム単位で' | iconv -f UTF-8 -t SHIFT_JIS)" && grep -q 'あ' "$screen" &&
+        fail "translated to UTF-8"
+    finish "launcher: a Shift_JIS terminal gets bmi's own bytes"
+fi
 start "$clean LC_ALL=C.UTF-8 '$launcher'" && consult "a UTF-8 locale" && screen_shows 'ended 0' &&
     reads_as_written "after the end"
 start "$clean '$tmp/link/bmi-term'" && consult "no locale, through a link" && screen_shows 'ended 0'
@@ -63,6 +74,7 @@ start "$clean '$launcher'" && prompted Ctrl-C && tmux -L "$server" send-keys C-c
     screen_shows 'ended 130'
 start "$clean '$launcher'" && prompted "the launcher killed" && kill -KILL "$(pid_of "$launcher")" &&
     gone "the launcher killed" && screen_shows 'ended 137'
+start "$clean '$launcher'" && prompted Ctrl-D && tmux -L "$server" send-keys C-d && screen_shows 'ended 1'
 start "$clean '$launcher'" && prompted "bmi killed" && kill -TERM "$(pid_of "$tmp/app/bmi")" &&
     screen_shows 'ended 143'
 start "$clean '$launcher'" && prompted "the window closed" && tmux -L "$server" kill-server &&
@@ -72,14 +84,4 @@ start "trap '' HUP; (sleep 2; echo 70; sleep 10) | { $clean '$launcher'; echo \$
     prompted "the terminal gone" && tmux -L "$server" kill-server && gone "the terminal gone" &&
     sleep 0.5 && { [ "$(cat "$tmp/status")" = 1 ] || fail "the terminal gone: status $(cat "$tmp/status")"; }
 start "$clean '$tmp/alone/bmi-term'" && waits "no bmi beside it, at $tmp/alone/bmi" 127
-# Last, as the bytes are then read off the terminal rather than its screen.
-localedef -f SHIFT_JIS -i ja_JP "$tmp/ja_JP.SJIS" >/dev/null 2>&1
-if [ "$(LOCPATH=$tmp LC_ALL=ja_JP.SJIS locale charmap 2>/dev/null)" = SHIFT_JIS ]; then
-    start "$clean LOCPATH='$tmp' LC_ALL=ja_JP.SJIS '$launcher'"
-    capture() { cat "$tmp/raw"; }
-    screen_shows "$(printf 'キログラム単位で' | iconv -f UTF-8 -t SHIFT_JIS)" && grep -q 'あ' "$screen" &&
-        fail "a Shift_JIS terminal: translated to UTF-8"
-else
-    echo "skipped: a Shift_JIS terminal: localedef cannot make a ja_JP.SJIS locale here"
-fi
 finish "launcher: the consultation reads as written and stays, and ends with bmi"
