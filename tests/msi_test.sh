@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs the .msi silently into a new Wine folder, runs the installed
-# bmi.exe in a pipe, follows the Start-menu shortcut, then uninstalls it:
-# nothing of ours may stay.  Usage: msi_test.sh BUILD_DIR MSI WINE...
+# bmi.exe in a pipe, follows the Start-menu shortcut, installs a newer
+# version over it, then uninstalls that: nothing of ours may stay.  Usage: msi_test.sh BUILD_DIR MSI WINE...
 set -u
 # shellcheck source=tests/common.sh
 . "$(dirname "$0")/common.sh"
@@ -31,6 +31,16 @@ printf '70\n1.75\nx\n' | "$@" "$scratch/out/${msi%.msi}/bmi.exe" >"$scratch/zip.
     fail "the installed bmi.exe writes other bytes"
 grep -aqF 'C:\Program Files\bmi\bmi.exe' "$(shortcut)" || fail "no Start-menu BMI.lnk to bmi.exe: $(shortcut)"
 "$@" uninstaller --list | grep -q '|||bmi' || fail "not among the installed apps"
+# A newer version, as a later build would make it, replaces this one.
+newer=00000000-0000-4000-8000-000000000099
+sed "s/Product Id=\"[^\"]*\"/Product Id=\"$newer\"/; s/ Version=\"[^\"]*\"/ Version=\"99.0.0\"/" \
+    "$build/bmi.wxs" >"$scratch/newer.wxs"
+pkg=$scratch/newer.msi
+(cd "$scratch/out/_CPack_Packages/win64/ZIP/${msi%.msi}" && wixl -a x64 -o "$pkg" "$scratch/newer.wxs") ||
+    fail "wixl cannot make a newer .msi"
+"$@" msiexec /i "$pkg" /qn || fail "msiexec /i of a newer version exited $?"
+installed=$("$@" uninstaller --list | tr -d '\r' | grep '|||bmi')
+[ "$installed" = "{$newer}|||bmi" ] || fail "not replaced by the newer version: $installed"
 "$@" msiexec /x "$pkg" /qn || fail "msiexec /x exited $?"
 [ ! -e "$folder" ] || fail "left in $folder: $(ls -A "$folder")"
 [ -z "$(shortcut)" ] || fail "left: $(shortcut)"
