@@ -128,6 +128,7 @@ int main(int argc, char **argv) {
     int output[2];
     const pid_t child = start(args, output);
     const bool shown = relay(output[0], &t);
+    close_transcoder(&t);
     // The terminal is gone: so is the consultation.
     if (!shown)
         kill(child, SIGKILL);

@@ -3,8 +3,9 @@
 # written and stay after the end, in a UTF-8 locale, in none and with input
 # from a pipe; Ctrl-C, a killed launcher, a closed window and a terminal gone
 # must leave no bmi running; Ctrl-D must end the input; with no bmi beside it,
-# a message must wait for Enter. With shift_jis, a Shift_JIS terminal must get
-# bmi's own bytes instead.  Usage: launcher_test.sh BMI BMI_TERM [shift_jis]
+# or one that cannot start, a message must wait for Enter (off a terminal, go
+# to standard error). With shift_jis, a Shift_JIS terminal must get bmi's own
+# bytes instead.  Usage: launcher_test.sh BMI BMI_TERM [shift_jis]
 # shellcheck source=tests/common.sh
 . "$(dirname "$0")/common.sh"
 # The script's own greps match bytes, Shift_JIS ones too.
@@ -15,9 +16,12 @@ tmp=$(mktemp -d)
 screen=$tmp/screen
 trap 'tmux -L "$server" kill-server 2>/dev/null; rm -rf "$tmp"' EXIT
 # Copies of their own, whose processes no other test runs.
-mkdir "$tmp/app" "$tmp/alone" "$tmp/link"
+mkdir "$tmp/app" "$tmp/alone" "$tmp/link" "$tmp/junk"
 cp "$1" "$2" "$tmp/app"
 cp "$2" "$tmp/alone"
+cp "$2" "$tmp/junk"
+printf 'junk\n' >"$tmp/junk/bmi"
+chmod +x "$tmp/junk/bmi"
 launcher=$tmp/app/bmi-term
 ln -s "$launcher" "$tmp/link/bmi-term"
 clean="env -i TERM=\"\$TERM\""
@@ -84,4 +88,7 @@ start "trap '' HUP; (sleep 2; echo 70; sleep 10) | { $clean '$launcher'; echo \$
     prompted "the terminal gone" && tmux -L "$server" kill-server && gone "the terminal gone" &&
     sleep 0.5 && { [ "$(cat "$tmp/status")" = 1 ] || fail "the terminal gone: status $(cat "$tmp/status")"; }
 start "$clean '$tmp/alone/bmi-term'" && waits "no bmi beside it, at $tmp/alone/bmi" 127
+start "$clean '$tmp/junk/bmi-term'" && waits "cannot start $tmp/junk/bmi" 127
+"$tmp/alone/bmi-term" </dev/null >/dev/null 2>"$tmp/err"
+{ [ $? = 127 ] && grep -q "no bmi beside it" "$tmp/err"; } || fail "off a terminal: $(cat "$tmp/err")"
 finish "launcher: the consultation reads as written and stays, and ends with bmi"
