@@ -20,9 +20,14 @@
 namespace {
 // A terminal opened from the menu closes when the launcher ends: there, the
 // message waits for Enter.
-[[noreturn]] void stop(const char *why, const char *japanese) {
-    if (isatty(STDIN_FILENO) && isatty(STDOUT_FILENO)) {
-        std::printf("bmi-term: %s\n%s\n\nPress Enter to close. / %s\n", why, japanese,
+[[noreturn]] void stop(const char *japanese, const char *why, const char *what,
+                       const char *detail = "") {
+    const bool on_terminal = isatty(STDIN_FILENO) && isatty(STDOUT_FILENO);
+    FILE *to = on_terminal ? stdout : stderr;
+    std::fputs("bmi-term: ", to);
+    std::fprintf(to, why, what, detail);
+    if (on_terminal) {
+        std::printf("\n%s\n\nPress Enter to close. / %s\n", japanese,
                     u8"Enter キーを押すと閉じます。");
         std::fflush(stdout);
         int c;
@@ -30,19 +35,15 @@ namespace {
             c = std::getchar();
         while (c != EOF && c != '\n');
     } else {
-        std::fprintf(stderr, "bmi-term: %s\n", why);
+        std::fputc('\n', to);
     }
     std::exit(127);
 }
 
 [[noreturn]] void cannot_run(const char *bmi, int error) {
-    char why[PATH_MAX + 100];
-    if (error == ENOENT) {
-        std::snprintf(why, sizeof why, "there is no bmi beside it, at %s", bmi);
-        stop(why, u8"bmi-term と同じ場所に bmi がありません。");
-    }
-    std::snprintf(why, sizeof why, "cannot start %s: %s", bmi, std::strerror(error));
-    stop(why, u8"bmi を起動できません。");
+    if (error == ENOENT)
+        stop(u8"bmi-term と同じ場所に bmi がありません。", "there is no bmi beside it, at %s", bmi);
+    stop(u8"bmi を起動できません。", "cannot start %s: %s", bmi, std::strerror(error));
 }
 
 // bmi lies beside the launcher's own file, not beside a link to it.
@@ -116,15 +117,11 @@ int main(int argc, char **argv) {
         cannot_run(bmi, errno);
     }
     transcoder t;
-    if (!open_transcoder(&t, charset)) {
-        char why[200];
-        std::snprintf(why, sizeof why,
-                      "the C library cannot convert Shift_JIS to %s here\n"
-                      "(on Fedora and RHEL, install glibc-gconv-extra).",
-                      charset);
-        stop(why, u8"Shift_JIS を変換できません (Fedora と RHEL では glibc-gconv-extra "
-                  u8"をインストールしてください)。");
-    }
+    if (!open_transcoder(&t, charset))
+        stop(
+            u8"Shift_JIS を変換できません (Fedora と RHEL では glibc-gconv-extra をインストール)。",
+            "the C library cannot convert Shift_JIS to %s here%s", charset,
+            " (Fedora and RHEL: install glibc-gconv-extra).");
     int output[2];
     const pid_t child = start(args, output);
     const bool shown = relay(output[0], &t);
@@ -133,12 +130,10 @@ int main(int argc, char **argv) {
     if (!shown)
         kill(child, SIGKILL);
     int status;
-    pid_t waited;
-    do
-        waited = waitpid(child, &status, 0);
-    while (waited < 0 && errno == EINTR);
-    if (!shown || waited < 0)
-        return 1;
+    while (waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR)
+            return 1;
+    }
     // As a shell reports it.
-    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+    return !shown ? 1 : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
 }
