@@ -1,5 +1,7 @@
 // The fixed texts as Shift_JIS bytes, spelled as escapes so that no compiler's
-// character set changes them; each under its readable form.
+// character set changes them; each under its readable form. The escapes of a
+// text: printf 'TEXT' | iconv -f UTF-8 -t SHIFT_JIS | od -An -tx1 -v; a string
+// piece ends where a letter or digit could extend an escape ("\x8c\x5e" "BMI").
 #ifndef BMI_TEXTS_HPP
 #define BMI_TEXTS_HPP
 

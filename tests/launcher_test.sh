@@ -1,11 +1,8 @@
 #!/bin/sh
-# Starts the launcher in tmux as a person would. The consultation must read as
-# written and stay after the end, in a UTF-8 locale, in none and with input
-# from a pipe; Ctrl-C, a killed launcher, a closed window and a terminal gone
-# must leave no bmi running; Ctrl-D must end the input; with no bmi beside it,
-# or one that cannot start, a message must wait for Enter (off a terminal, go
-# to standard error). With shift_jis, a Shift_JIS terminal must get bmi's own
-# bytes instead.  Usage: launcher_test.sh BMI BMI_TERM [shift_jis]
+# Starts the launcher in tmux as a person would, with a case a line: how the
+# consultation reads and stays, how each way of ending it leaves no bmi, and
+# what each message says and waits for. With shift_jis, a Shift_JIS terminal
+# gets bmi's own bytes instead.  Usage: launcher_test.sh BMI BMI_TERM [shift_jis]
 # shellcheck source=tests/common.sh
 . "$(dirname "$0")/common.sh"
 # The script's own greps match bytes, Shift_JIS ones too.

@@ -1,8 +1,7 @@
 #!/bin/sh
 # Makes the package and checks what a user gets: the files cmake --install
-# installs, bmi (and bmi-term) running from it, pages that render, a valid
-# menu entry, the verdicts of lintian, rpmlint and hardening-check, CRLF texts
-# and no debugging sections in the zip.
+# installs, the programs running, pages that render, a valid menu entry, and
+# the verdicts of lintian, rpmlint and hardening-check.
 # Usage: package_test.sh BUILD_DIR PACKAGE [RUNNER ...], where PACKAGE is the
 # name CPack must give and RUNNER starts a program built for another system.
 set -u
