@@ -1,23 +1,23 @@
 # What the packages hold besides the programs, all made by the build, so that
-# an install only copies: the manual pages, the menu entry and the copyright;
-# on Linux the pages and the change log compressed as Debian wants them (no
-# name or time stamp inside), on Windows texts for beside bmi.exe.
+# an install only copies: the manual pages; on Linux the menu entry, the
+# copyright, and the pages and change log compressed as Debian wants them (no
+# name or time stamp inside); on Windows texts for beside bmi.exe.
 configure_file(man/bmi.1.in man/bmi.1 @ONLY)
 configure_file(man/ja/bmi.1.in man/ja/bmi.1 @ONLY)
-# A menu's comment begins with a capital.
-string(SUBSTRING "${PROJECT_DESCRIPTION}" 0 1 first)
-string(SUBSTRING "${PROJECT_DESCRIPTION}" 1 -1 rest)
-string(TOUPPER ${first} first)
-set(bmi_comment "${first}${rest}")
-configure_file(dist/bmi.desktop.in bmi.desktop @ONLY)
-# Debian's copyright format: the licence indented, an empty line as a full stop.
-file(READ LICENSE licence)
-string(REGEX REPLACE "^.*\n\n(Permission is hereby granted)" "\\1" licence "${licence}")
-string(STRIP "${licence}" licence)
-string(REPLACE "\n\n" "\n.\n" licence "${licence}")
-string(REPLACE "\n" "\n " licence "${licence}")
-configure_file(dist/copyright.in copyright @ONLY)
 if(NOT WIN32)
+  # A menu's comment begins with a capital.
+  string(SUBSTRING "${PROJECT_DESCRIPTION}" 0 1 first)
+  string(SUBSTRING "${PROJECT_DESCRIPTION}" 1 -1 rest)
+  string(TOUPPER ${first} first)
+  set(bmi_comment "${first}${rest}")
+  configure_file(dist/bmi.desktop.in bmi.desktop @ONLY)
+  # Debian's copyright format: the licence indented, an empty line as a full stop.
+  file(READ LICENSE licence)
+  string(REGEX REPLACE "^.*\n\n(Permission is hereby granted)" "\\1" licence "${licence}")
+  string(STRIP "${licence}" licence)
+  string(REPLACE "\n\n" "\n.\n" licence "${licence}")
+  string(REPLACE "\n" "\n " licence "${licence}")
+  configure_file(dist/copyright.in copyright @ONLY)
   configure_file(CHANGELOG CHANGELOG COPYONLY)
   set(compressed "")
   foreach(document man/bmi.1 man/ja/bmi.1 CHANGELOG)
