@@ -11,6 +11,7 @@ build=$1
 package=$2
 shift 2
 case $package in
+*-web.zip) ;;
 *.zip) need objdump ;;
 *.rpm) need rpm rpm2archive rpmlint groff desktop-file-validate ;;
 *.deb) need dpkg-deb lintian groff desktop-file-validate ;;
@@ -52,6 +53,8 @@ prefix=/usr
 DESTDIR=$installed cmake --install "$build" --prefix "$prefix" >/dev/null || fail "cmake --install failed"
 (cd "$installed" && find . ! -type d | sort) >"$scratch/expected"
 (cd "$root" && find . ! -type d | sort) | diff -u "$scratch/expected" - || fail "not the files cmake --install installs"
+# The page is the browser test's.
+[ "${package%-web.zip}" = "$package" ] || finish "package: $package holds the page that cmake --install installs"
 printf '80\n3\n70\n1.75\nx\n' >"$scratch/input"
 # Usage: run OUTPUT COMMAND...
 run() {

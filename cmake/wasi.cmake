@@ -1,0 +1,8 @@
+# Compiles for WebAssembly with clang and Debian's WASI C library (packages
+# clang, lld, wasi-libc, libc++-14-dev-wasm32, libclang-rt-14-dev-wasm32), and
+# runs what it built under Node.js's WASI.
+set(CMAKE_SYSTEM_NAME Generic)
+set(CMAKE_SYSTEM_PROCESSOR wasm32)
+set(CMAKE_CXX_COMPILER clang++)
+set(CMAKE_CXX_COMPILER_TARGET wasm32-wasi)
+set(CMAKE_CROSSCOMPILING_EMULATOR node --no-warnings ${CMAKE_CURRENT_LIST_DIR}/../tests/wasi.mjs)
