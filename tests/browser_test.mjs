@@ -81,6 +81,21 @@ await type('0', false);
 await tab.click('#end');
 await tab.waitForFunction(() => document.getElementById('status').textContent.includes('終了ステータス 1'),
   { timeout: 5000 }).catch(() => failures.push('the end button: no status 1'));
+// Without scripts (Firefox's BiDi cannot turn them off), or without
+// WebAssembly, it says what it needs, and only that.
+const needs = async (what) => (await tab.$$eval('#needs, #screen, #entry', (parts) =>
+  parts.filter((part) => part.getClientRects().length).map((part) => part.id).join())) === 'needs' ||
+  failures.push(`${what}: no word of what it needs`);
+tab.removeAllListeners('pageerror');
+if (name === 'chromium') {
+  await tab.setJavaScriptEnabled(false);
+  await tab.goto(url);
+  await needs('without scripts');
+  await tab.setJavaScriptEnabled(true);
+}
+await tab.evaluateOnNewDocument(() => delete globalThis.WebAssembly);
+await tab.goto(url);
+await needs('without WebAssembly');
 await browser.close();
 rmSync(folder, { recursive: true });
 console.log(failures.length ? `FAIL: ${failures.join('\nFAIL: ')}` : `${name}: every transcript reads as written`);
