@@ -1,5 +1,4 @@
 #include "transcode.hpp"
-#include <cerrno>
 #include <cstring>
 #include <strings.h>
 
@@ -7,12 +6,14 @@ namespace {
 const iconv_t no_converter = reinterpret_cast<iconv_t>(-1);
 const std::size_t failed = static_cast<std::size_t>(-1);
 
+bool is_lead(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9f) || (byte >= 0xe0 && byte <= 0xfc);
+}
+
 // Whether the two bytes are shaped as one Shift_JIS character.
 bool is_pair(const char *bytes) {
-    const unsigned char lead = bytes[0];
     const unsigned char trail = bytes[1];
-    return ((lead >= 0x81 && lead <= 0x9f) || (lead >= 0xe0 && lead <= 0xfc)) && trail >= 0x40 &&
-           trail <= 0xfc && trail != 0x7f;
+    return is_lead(bytes[0]) && trail >= 0x40 && trail <= 0xfc && trail != 0x7f;
 }
 
 bool named(const char *codeset, const char *const *names) {
@@ -38,7 +39,8 @@ std::size_t convert(transcoder *t, const char *in, std::size_t size, char **out,
     char *from = const_cast<char *>(in); // POSIX's iconv takes char **
     std::size_t left = size;
     while (left > 0 && iconv(t->from_shift_jis, &from, &left, out, room) == failed) {
-        if (errno == EINVAL && left == 1)
+        // glibc calls some first bytes alone at the end invalid, not incomplete.
+        if (left == 1 && is_lead(*from))
             break;
         // An unknown or unshowable character is one replacement, whether
         // one byte or two; a lead byte before a line feed leaves the line feed.

@@ -1,6 +1,7 @@
 #include "texts.hpp"
 #include "transcode.hpp"
 #include <gtest/gtest.h>
+#include <random>
 #include <string>
 #include <vector>
 namespace {
@@ -39,6 +40,23 @@ TEST(Transcode, GivesTheSameUtf8WhereverTheOutputIsCut) {
     for (std::size_t cut = 0; cut <= every_text.size(); ++cut)
         EXPECT_EQ(transcoded("UTF-8", {every_text.substr(0, cut), every_text.substr(cut)}), whole)
             << "cut after byte " << cut;
+}
+
+// Random bytes, most of them shaped as Shift_JIS, cut at random points.
+TEST(Transcode, GivesTheSameWhereverRandomBytesAreCut) {
+    NEEDS_CONVERTER_TO("UTF-8");
+    std::mt19937 random(1);
+    const char shapes[] = "\x81\x9f\xe0\xeb\xed\xef\xf0\xf9\xfa\xfc\x40\x7f\x80\xa0\xdf"
+                          "A\n";
+    for (int round = 0; round < 2000; ++round) {
+        std::string bytes(random() % 12, '\0');
+        for (char &byte : bytes)
+            byte = random() % 4 ? shapes[random() % (sizeof shapes - 1)] : static_cast<char>(random());
+        const std::size_t cut = random() % (bytes.size() + 1);
+        EXPECT_EQ(transcoded("UTF-8", {bytes.substr(0, cut), bytes.substr(cut)}),
+                  transcoded("UTF-8", {bytes}))
+            << ::testing::PrintToString(bytes) << " cut after byte " << cut;
+    }
 }
 
 TEST(Transcode, ReplacesWhatDoesNotConvertOnceAndGoesOn) {
