@@ -51,7 +51,8 @@ TEST(Transcode, GivesTheSameWhereverRandomBytesAreCut) {
     for (int round = 0; round < 2000; ++round) {
         std::string bytes(random() % 12, '\0');
         for (char &byte : bytes)
-            byte = random() % 4 ? shapes[random() % (sizeof shapes - 1)] : static_cast<char>(random());
+            byte =
+                random() % 4 ? shapes[random() % (sizeof shapes - 1)] : static_cast<char>(random());
         const std::size_t cut = random() % (bytes.size() + 1);
         EXPECT_EQ(transcoded("UTF-8", {bytes.substr(0, cut), bytes.substr(cut)}),
                   transcoded("UTF-8", {bytes}))
