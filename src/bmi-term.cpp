@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <langinfo.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #ifdef __linux__
@@ -18,32 +19,98 @@
 #include "transcode.hpp"
 
 namespace {
+// Set for bmi: "relay" where the launcher shows bmi's output, "direct" where
+// bmi has taken its place. A bmi-term that finds it set is running as bmi.
+const char launcher_variable[] = "BMI_TERM";
+
+// Its Japanese messages in Shift_JIS, as bmi's texts, so that they are shown
+// through the same conversion.
+// bmi-term と同じ場所に bmi がありません。
+const char no_bmi_ja[] = "bmi-term \x82\xc6\x93\xaf\x82\xb6\x8f\xea\x8f\x8a\x82\xc9 bmi "
+                         "\x82\xaa\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1\x81\x42";
+// bmi を起動できません。
+const char cannot_start_ja[] =
+    "bmi \x82\xf0\x8b\x4e\x93\xae\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\x81\x42";
+// bmi-term 自身の場所がわからないため、bmi を探せません。
+const char no_own_file_ja[] =
+    "bmi-term \x8e\xa9\x90\x67\x82\xcc\x8f\xea\x8f\x8a\x82\xaa\x82\xed\x82\xa9\x82"
+    "\xe7\x82\xc8\x82\xa2\x82\xbd\x82\xdf\x81\x41"
+    "bmi \x82\xf0\x92\x54\x82\xb9\x82\xdc\x82\xb9\x82\xf1\x81\x42";
+// bmi の場所にあるのは bmi-term 自身です。
+const char itself_ja[] =
+    "bmi \x82\xcc\x8f\xea\x8f\x8a\x82\xc9\x82\xa0\x82\xe9\x82\xcc\x82\xcd bmi-term "
+    "\x8e\xa9\x90\x67\x82\xc5\x82\xb7\x81\x42";
+// Enter キーを押すと閉じます。
+const char press_enter_ja[] =
+    "Enter \x83\x4c\x81\x5b\x82\xf0\x89\x9f\x82\xb7\x82\xc6\x95\xc2\x82\xb6\x82"
+    "\xdc\x82\xb7\x81\x42";
+
+// A terminal without Japanese gets what the conversion gives; none where
+// the C library cannot convert.
+void put_japanese(const char *text, const char *charset) {
+    transcoder t;
+    if (!charset) {
+        std::fputs(text, stdout);
+    } else if (open_transcoder(&t, charset)) {
+        char out[transcoded_room(128)];
+        std::fwrite(out, 1, transcode(&t, text, std::strlen(text), out), stdout);
+        close_transcoder(&t);
+    }
+}
+
 // A terminal opened from the menu closes when the launcher ends: there, the
 // message waits for Enter.
 [[noreturn]] void stop(const char *japanese, const char *why, const char *what,
                        const char *detail = "") {
-    const bool on_terminal = isatty(STDIN_FILENO) && isatty(STDOUT_FILENO);
+    const char *parent = std::getenv(launcher_variable);
+    const bool relayed = parent && std::strcmp(parent, "relay") == 0;
+    const bool on_terminal = isatty(STDIN_FILENO) && (relayed || isatty(STDOUT_FILENO));
     FILE *to = on_terminal ? stdout : stderr;
     std::fputs("bmi-term: ", to);
     std::fprintf(to, why, what, detail);
+    std::fputc('\n', to);
     if (on_terminal) {
-        std::printf("\n%s\n\nPress Enter to close. / %s\n", japanese,
-                    u8"Enter キーを押すと閉じます。");
+        // Relayed, it is Shift_JIS to the launcher above.
+        const char *charset = relayed ? nullptr : terminal_charset(nl_langinfo(CODESET));
+        put_japanese(japanese, charset);
+        std::fputs("\n\nPress Enter to close. / ", stdout);
+        put_japanese(press_enter_ja, charset);
+        std::fputc('\n', stdout);
         std::fflush(stdout);
         int c;
         do
             c = std::getchar();
         while (c != EOF && c != '\n');
-    } else {
-        std::fputc('\n', to);
     }
     std::exit(127);
 }
 
 [[noreturn]] void cannot_run(const char *bmi, int error) {
-    if (error == ENOENT)
-        stop(u8"bmi-term と同じ場所に bmi がありません。", "there is no bmi beside it, at %s", bmi);
-    stop(u8"bmi を起動できません。", "cannot start %s: %s", bmi, std::strerror(error));
+    struct stat file;
+    if (error == ENOENT && lstat(bmi, &file) != 0)
+        stop(no_bmi_ja, "there is no bmi beside it, at %s", bmi);
+    // It is there: a link to nothing, or a program whose interpreter is missing.
+    const char *why = error != ENOENT    ? std::strerror(error)
+                      : stat(bmi, &file) ? "it is a link to nothing"
+                                         : "its interpreter is missing";
+    stop(cannot_start_ja, "cannot start %s: %s", bmi, why);
+}
+
+// Its own file, where there is no /proc: as a shell finds it, never relative.
+bool find_own_file(const char *argv0, char (&path)[PATH_MAX]) {
+    if (std::strchr(argv0, '/'))
+        return realpath(argv0, path);
+    for (const char *directory = std::getenv("PATH"); directory && *directory;) {
+        const int length = static_cast<int>(std::strcspn(directory, ":"));
+        char candidate[PATH_MAX];
+        // An empty entry is the current folder.
+        std::snprintf(candidate, sizeof candidate, "%.*s/%s", length ? length : 1,
+                      length ? directory : ".", argv0);
+        if (access(candidate, X_OK) == 0 && realpath(candidate, path))
+            return true;
+        directory += length + (directory[length] == ':');
+    }
+    return false;
 }
 
 // bmi lies beside the launcher's own file, not beside a link to it.
@@ -51,8 +118,8 @@ void locate_bmi(const char *argv0, char (&path)[PATH_MAX]) {
     const ssize_t size = readlink("/proc/self/exe", path, sizeof path - 1);
     if (size > 0)
         path[size] = '\0';
-    else if (!realpath(argv0, path))
-        std::snprintf(path, sizeof path, "./%s", argv0);
+    else if (!find_own_file(argv0, path))
+        stop(no_own_file_ja, "cannot find its own file (%s), nor so the bmi beside it", argv0);
     char *name = std::strrchr(path, '/') + 1;
     std::snprintf(name, sizeof path - static_cast<std::size_t>(name - path), "bmi");
 }
@@ -73,9 +140,11 @@ pid_t start(char *const args[], int output[2]) {
         dup2(output[1], STDOUT_FILENO);
         close(output[0]);
         close(output[1]);
+        setenv(launcher_variable, "relay", 1);
         execv(args[0], args);
         const int error = errno;
         dup2(terminal, STDOUT_FILENO);
+        unsetenv(launcher_variable);
         cannot_run(args[0], error);
     }
     close(output[1]);
@@ -106,22 +175,27 @@ bool relay(int from, transcoder *t) {
 } // namespace
 
 int main(int argc, char **argv) {
-    char bmi[PATH_MAX];
-    locate_bmi(argc > 0 ? argv[0] : "bmi-term", bmi);
-    char *const args[] = {bmi, nullptr};
+    const char *name = argc > 0 ? argv[0] : "bmi-term";
     std::setlocale(LC_CTYPE, "");
+    // A link or a copy in bmi's place would start itself without end.
+    if (std::getenv(launcher_variable))
+        stop(itself_ja, "the bmi beside it is bmi-term itself, at %s", name);
+    // A parent that ignores it would leave bmi's status to nobody.
+    std::signal(SIGCHLD, SIG_DFL);
+    char bmi[PATH_MAX];
+    locate_bmi(name, bmi);
+    char *const args[] = {bmi, nullptr};
     const char *charset = terminal_charset(nl_langinfo(CODESET));
     // A pipe, a file or a Shift_JIS terminal gets bmi's own bytes and status.
     if (!isatty(STDOUT_FILENO) || !charset) {
+        setenv(launcher_variable, "direct", 1);
         execv(bmi, args);
         cannot_run(bmi, errno);
     }
     transcoder t;
     if (!open_transcoder(&t, charset))
-        stop(
-            u8"Shift_JIS を変換できません (Fedora と RHEL では glibc-gconv-extra をインストール)。",
-            "the C library cannot convert Shift_JIS to %s here%s", charset,
-            " (Fedora and RHEL: install glibc-gconv-extra).");
+        stop("", "the C library cannot convert Shift_JIS to %s here%s", charset,
+             " (Fedora and RHEL: install glibc-gconv-extra).");
     int output[2];
     const pid_t child = start(args, output);
     const bool shown = relay(output[0], &t);

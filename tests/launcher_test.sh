@@ -12,13 +12,17 @@ server=bmi-launcher-$$
 tmp=$(mktemp -d)
 screen=$tmp/screen
 trap 'tmux -L "$server" kill-server 2>/dev/null; rm -rf "$tmp"' EXIT
-# Copies of their own, whose processes no other test runs.
-mkdir "$tmp/app" "$tmp/alone" "$tmp/link" "$tmp/junk"
+# Copies of their own, whose processes no other test runs; beside the
+# others, a bmi that is missing, junk, a script without its interpreter, a
+# link to nothing, and bmi-term itself.
+mkdir "$tmp/app" "$tmp/link" "$tmp/decoy"
 cp "$1" "$2" "$tmp/app"
-cp "$2" "$tmp/alone"
-cp "$2" "$tmp/junk"
+for case in alone junk script dangling self; do mkdir "$tmp/$case" && cp "$2" "$tmp/$case"; done
 printf 'junk\n' >"$tmp/junk/bmi"
-chmod +x "$tmp/junk/bmi"
+printf '#!/nonexistent/sh\n' >"$tmp/script/bmi"
+chmod +x "$tmp/junk/bmi" "$tmp/script/bmi"
+ln -s nothing "$tmp/dangling/bmi"
+cp "$2" "$tmp/self/bmi"
 launcher=$tmp/app/bmi-term
 ln -s "$launcher" "$tmp/link/bmi-term"
 clean="env -i TERM=\"\$TERM\""
@@ -55,20 +59,32 @@ gone() {
         sleep 0.1
     done
 }
-if [ "${3:-}" = shift_jis ]; then
-    localedef -f SHIFT_JIS -i ja_JP "$tmp/ja_JP.SJIS" >/dev/null 2>&1
-    [ "$(LOCPATH=$tmp LC_ALL=ja_JP.SJIS locale charmap 2>/dev/null)" = SHIFT_JIS ] ||
-        skip "localedef cannot make a ja_JP.SJIS locale here (Debian: locales)"
-    start "$clean LOCPATH='$tmp' LC_ALL=ja_JP.SJIS '$launcher'"
+if [ "${3:-}" = locales ]; then
+    for locale in ja_JP.SHIFT_JIS ja_JP.EUC-JP en_US.ISO-8859-1; do
+        localedef -f "${locale#*.}" -i "${locale%.*}" "$tmp/$locale" >/dev/null 2>&1
+        [ "$(LOCPATH=$tmp LC_ALL=$locale locale charmap 2>/dev/null)" = "${locale#*.}" ] ||
+            skip "localedef cannot make a $locale locale here (Debian: locales)"
+    done
     # The terminal's bytes, not its screen.
     capture() { cat "$tmp/raw"; }
-    screen_shows "$(printf 'キログラム単位で' | iconv -f UTF-8 -t SHIFT_JIS)" && grep -q 'あ' "$screen" &&
-        fail "translated to UTF-8"
-    finish "launcher: a Shift_JIS terminal gets bmi's own bytes"
+    encoded() { printf %s "$2" | iconv -f UTF-8 -t "$1"; }
+    start "$clean LOCPATH='$tmp' LC_ALL=ja_JP.SHIFT_JIS '$launcher'"
+    screen_shows "$(encoded SHIFT_JIS キログラム単位で)" && grep -q 'あ' "$screen" && fail "translated to UTF-8"
+    # Its own messages in the terminal's character set; none without Japanese gets a C1 control.
+    for locale in ja_JP.SHIFT_JIS ja_JP.EUC-JP en_US.ISO-8859-1; do
+        start "$clean LOCPATH='$tmp' LC_ALL=$locale '$tmp/alone/bmi-term'"
+        case $locale in
+        ja_*) waits "$(encoded "${locale#*.}" 同じ場所に)" 127 ;;
+        *) waits "no bmi beside it" 127 && grep -q "$(printf '[\200-\237]')" "$tmp/raw" && fail "$locale: C1 bytes" ;;
+        esac
+    done
+    finish "launcher: a Shift_JIS terminal gets bmi's own bytes, and each its messages in its own"
 fi
 start "$clean LC_ALL=C.UTF-8 '$launcher'" && consult "a UTF-8 locale" && screen_shows 'ended 0' &&
     reads_as_written "after the end"
 start "$clean '$tmp/link/bmi-term'" && consult "no locale, through a link" && screen_shows 'ended 0'
+start "$clean LC_ALL=xx_XX.UTF-8 '$launcher'" && consult "a locale not installed" && screen_shows 'ended 0'
+start "(trap '' CHLD; exec $clean '$launcher')" && consult "SIGCHLD ignored" && screen_shows 'ended 0'
 start "printf '70\\n1.75\\nx\\n' | $clean '$launcher'" && screen_shows 'ended 0' &&
     reads_as_written "input from a pipe"
 start "$clean '$launcher'" && prompted Ctrl-C && tmux -L "$server" send-keys C-c && gone Ctrl-C &&
@@ -86,6 +102,20 @@ start "trap '' HUP; (sleep 2; echo 70; sleep 10) | { $clean '$launcher'; echo \$
     sleep 0.5 && { [ "$(cat "$tmp/status")" = 1 ] || fail "the terminal gone: status $(cat "$tmp/status")"; }
 start "$clean '$tmp/alone/bmi-term'" && waits "no bmi beside it, at $tmp/alone/bmi" 127
 start "$clean '$tmp/junk/bmi-term'" && waits "cannot start $tmp/junk/bmi" 127
-"$tmp/alone/bmi-term" </dev/null >/dev/null 2>"$tmp/err"
-{ [ $? = 127 ] && grep -q "no bmi beside it" "$tmp/err"; } || fail "off a terminal: $(cat "$tmp/err")"
+start "$clean '$tmp/self/bmi-term'" && waits "bmi-term itself, at $tmp/self/bmi" 127
+# Off a terminal, the message goes to standard error.
+refuses() {
+    "$tmp/$1/bmi-term" </dev/null >/dev/null 2>"$tmp/err"
+    { [ $? = 127 ] && grep -q "$2" "$tmp/err"; } || fail "off a terminal, $1: $(cat "$tmp/err")"
+}
+refuses alone "no bmi beside it"
+refuses script "cannot start $tmp/script/bmi: its interpreter is missing"
+refuses dangling "cannot start $tmp/dangling/bmi: it is a link to nothing"
+refuses self "bmi-term itself"
+# Without /proc, started by name: the bmi beside it, not the one in the current folder.
+printf '#!/bin/sh\necho decoy\n' >"$tmp/decoy/bmi" && chmod +x "$tmp/decoy/bmi"
+if [ "$(id -u)" = 0 ] && unshare -m true 2>/dev/null; then
+    (cd "$tmp/decoy" && PATH=$tmp/app:$PATH unshare -m sh -c 'mount -t tmpfs none /proc && bmi-term' </dev/null >"$tmp/out")
+    "$tmp/app/bmi" </dev/null | cmp -s - "$tmp/out" || fail "without /proc: $(cat "$tmp/out")"
+fi
 finish "launcher: the consultation reads as written and stays, and ends with bmi"
