@@ -57,3 +57,10 @@ if(BMI_HARDENING AND CMAKE_SYSTEM_NAME STREQUAL Linux)
   string(PREPEND CMAKE_EXE_LINKER_FLAGS "${LDFLAGS} ")
   set(bmi_hardened 1)
 endif()
+# MinGW: its stack protector is linked in, as everything is; its fortified
+# calls are sprintf's and the string functions', none of which bmi makes; the
+# linker sets ASLR, high-entropy addresses and DEP itself.
+if(BMI_HARDENING AND MINGW)
+  string(PREPEND CMAKE_CXX_FLAGS "-fstack-protector-strong -D_FORTIFY_SOURCE=2 ")
+  set(bmi_hardened 1)
+endif()

@@ -68,6 +68,13 @@ if [ "$prefix" = / ]; then
         grep -q -v "$(printf '\r')\$" "$text" && fail "$text has lines without CRLF"
     done
     objdump -h "$root/$program" | grep -q debug && fail "bmi.exe is not stripped"
+    if [ -n "${BMI_HARDENED:-}" ]; then
+        objdump -p "$root/$program" >"$scratch/headers"
+        for flag in HIGH_ENTROPY_VA DYNAMIC_BASE NX_COMPAT; do
+            grep -q "$flag" "$scratch/headers" || fail "bmi.exe is not marked $flag"
+        done
+        grep -q 'stack smashing detected' "$root/$program" || fail "bmi.exe has no stack protector"
+    fi
 else
     program=usr/bin/bmi
     # In a pipe, the launcher runs the bmi beside it.
