@@ -22,7 +22,7 @@ need cpack sha256sum
 # linked there shows it; glibc fortifies C++'s printf and scanf only through
 # a GCC builtin.
 if [ -n "${BMI_HARDENED:-}" ] && [ $# = 0 ]; then
-    need hardening-check
+    need hardening-check objdump
     unshown='Control flow integrity'
     [ "${BMI_COMPILER:-}" != Clang ] || unshown="$unshown|Fortify Source functions: no, only unprotected"
 fi
