@@ -15,7 +15,13 @@ $nobody test -w "$build" && skip "nobody can write $build"
 staging=$(mktemp -d)
 trap 'rm -rf "$staging"' EXIT
 chmod 777 "$staging"
-$nobody env DESTDIR="$staging" cmake --install "$build" --prefix /usr >"$staging/log" 2>&1 ||
-    fail "the install failed: $(cat "$staging/log")"
-[ -n "$(find "$staging" -name 'bmi*' -type f)" ] || fail "no bmi installed"
-finish "install: by a user who cannot write the build tree"
+# Into /usr/local, as by default, the same files as a package's into /usr.
+for prefix in /usr /usr/local; do
+    $nobody env DESTDIR="$staging/$prefix" cmake --install "$build" --prefix "$prefix" >"$staging/log" 2>&1 ||
+        fail "the install failed: $(cat "$staging/log")"
+    (cd "$staging/$prefix/$prefix" && find . ! -type d | sort) >"$staging/files"
+    [ "$prefix" = /usr ] && mv "$staging/files" "$staging/usr-files"
+done
+grep -q bmi "$staging/usr-files" || fail "no bmi installed"
+cmp -s "$staging/usr-files" "$staging/files" || fail "/usr/local gets other files: $(diff "$staging/usr-files" "$staging/files")"
+finish "install: by a user who cannot write the build tree, the same into /usr and /usr/local"
