@@ -21,24 +21,24 @@ const { default: puppeteer } = await import('puppeteer-core').catch(() =>
 const folder = mkdtempSync(join(tmpdir(), 'bmi-page-'));
 copyFileSync(page, join(folder, 'bmi.html'));
 const url = pathToFileURL(join(folder, 'bmi.html')).href;
-const browser = await puppeteer.launch({
-  browser: name === 'firefox' ? 'firefox' : 'chrome', executablePath, headless: true,
-  args: name === 'chromium' ? ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
-    '--disable-component-update', '--disable-sync', '--no-first-run'] : [],
-});
+// As root, Chromium runs only without its sandbox; nothing may reach out.
+const args = ['--no-sandbox', '--disable-background-networking', '--disable-component-update', '--no-first-run'];
+const browser = await puppeteer.launch({ browser: name === 'firefox' ? 'firefox' : 'chrome', executablePath,
+  headless: true, args: name === 'chromium' ? args : [] });
 const tab = await browser.newPage();
 const failures = [];
 tab.on('request', (request) => request.url() === url || failures.push(`it asked for ${request.url()}`));
 tab.on('pageerror', (error) => failures.push(`the page failed: ${error.message}`));
 
-const screen = () => tab.$eval('#screen', (element) => element.textContent);
-// Before a line is typed, the screen must have come so far (a C library may
-// have read ahead, as dialogue.sh allows); at the end, exactly so far.
-async function shows(want, what, sofar = false) {
-  await tab.waitForFunction((text, sofar) => {
-    const shown = document.getElementById('screen').textContent;
-    return sofar ? shown.startsWith(text) : shown === text;
-  }, { timeout: 5000 }, want, sofar).catch(async () => failures.push(`${what}: the screen reads\n${await screen()}\nnot\n${want}`));
+// Waits until the element's text is the text wanted, or with "startsWith"
+// or "includes" has it so; before a line is typed, the screen need only have
+// come so far (a C library may have read ahead, as dialogue.sh allows).
+async function reads(what, selector, want, how = 'is') {
+  await tab.waitForFunction((selector, want, how) => {
+    const text = document.querySelector(selector).textContent;
+    return how === 'is' ? text === want : text[how](want);
+  }, { timeout: 5000 }, selector, want, how).catch(async () =>
+    failures.push(`${what}: ${selector} reads\n${await tab.$eval(selector, (e) => e.textContent)}\nnot\n${want}`));
 }
 async function type(text, end) {
   await tab.type('#line', text);
@@ -56,17 +56,15 @@ async function play(transcript) {
   for (const line of lines) {
     if (line.startsWith('>')) want += shown(line).replace(/-nan/g, nan === '-n' ? 'nan' : '-nan');
     if (!line.startsWith('<') && line !== '^D') continue;
-    await shows(want, transcript, true);
+    await reads(transcript, '#screen', want, 'startsWith');
     if (line === '^D') await type('', true);
     else await type(shown(line).replace(/\n$/, ''), /\\c$/.test(line));
     if (line !== '^D') want += shown(line);
   }
-  await shows(want, transcript);
-  const status = `終了ステータス ${lines.find((line) => line.startsWith('exit '))?.slice(5) ?? 0})`;
-  await tab.waitForFunction((text) => document.getElementById('status').textContent.includes(text),
-    { timeout: 5000 }, status).catch(() => failures.push(`${transcript}: no "${status}"`));
+  await reads(transcript, '#screen', want);
+  await reads(transcript, '#status', `終了ステータス ${lines.find((line) => line.startsWith('exit '))?.slice(5) ?? 0})`, 'includes');
   await type('70', false);
-  await shows(want, `${transcript}, typed after the end`);
+  await reads(`${transcript}, typed after the end`, '#screen', want);
 }
 
 for (const transcript of rest) await play(transcript);
@@ -74,17 +72,16 @@ const consultation = readFileSync(rest.find((file) => file.endsWith('/consultati
 const greeting = shown(consultation[1]) + shown(consultation[2]);
 await tab.goto(url);
 await type('😀70', false);
-await shows(`${greeting}😀70\n${greeting}`, 'an emoji, sent as ?');
+await reads('an emoji, sent as ?', '#screen', `${greeting}😀70\n${greeting}`);
 await tab.$eval('#line', (element, text) => { element.value = text; }, '7'.repeat(10240)); // pasted
 await type('', false);
-await shows(`${greeting}😀70\n${greeting}${'7'.repeat(10240)}\n${shown(consultation[4])}`, 'a 10 KB line');
+await reads('a 10 KB line', '#screen', `${greeting}😀70\n${greeting}${'7'.repeat(10240)}\n${shown(consultation[4])}`);
 await tab.click('#again');
-await shows(greeting, 'started again');
+await reads('started again', '#screen', greeting);
 if (await tab.$eval('#line', (element) => element.value) !== '') failures.push('started again: the line is not empty');
 await type('0', false);
 await tab.click('#end');
-await tab.waitForFunction(() => document.getElementById('status').textContent.includes('終了ステータス 1'),
-  { timeout: 5000 }).catch(() => failures.push('the end button: no status 1'));
+await reads('the end button', '#status', '終了ステータス 1', 'includes');
 // Without scripts (Firefox's BiDi cannot turn them off), or without
 // WebAssembly, it says what it needs, and only that.
 const needs = async (what) => (await tab.$$eval('#needs, #screen, #entry', (parts) =>
