@@ -1,5 +1,5 @@
-# The page: bmi's module, stripped, written into web/bmi.html with the
-# licence; and a zip that holds the page alone.
+# The page: web/bmi.html filled in with its script, the licence and bmi's
+# module, stripped; and a zip that holds the page alone.
 set(bmi_page ${PROJECT_BINARY_DIR}/bmi.html)
 add_custom_command(OUTPUT ${bmi_page}
                    COMMAND ${CMAKE_STRIP} --strip-all -o bmi.stripped $<TARGET_FILE:bmi>

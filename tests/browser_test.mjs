@@ -79,8 +79,9 @@ await reads('a 10 KB line', '#screen', `${greeting}😀70\n${greeting}${'7'.repe
 await tab.click('#again');
 await reads('started again', '#screen', greeting);
 if (await tab.$eval('#line', (element) => element.value) !== '') failures.push('started again: the line is not empty');
-await type('0', false);
+await tab.type('#line', '0');
 await tab.click('#end');
+await reads('the end button', '#screen', `${greeting}0${shown(consultation[4])}`);
 await reads('the end button', '#status', '終了ステータス 1', 'includes');
 // Without scripts (Firefox's BiDi cannot turn them off), or without
 // WebAssembly, it says what it needs, and only that.
