@@ -1,4 +1,5 @@
 // bmi: a short consultation in Japanese that reports a person's BMI and body type.
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -9,6 +10,7 @@
 #include <windows.h>
 #endif
 #include "measures.hpp"
+#include "reading.hpp"
 #include "texts.hpp"
 
 namespace {
@@ -84,24 +86,34 @@ void discard_line() {
     while (c != EOF && c != '\n');
 }
 
-int read_number(float *value) {
-    return std::scanf(message_texts[entry_format], value);
-}
-
 enum entry { entry_number, entry_unconvertible, entry_ended, output_failed };
+
+// As a %f conversion reads, with one character of look-ahead put back.
+entry read_number(float *value) {
+    int c = std::getchar();
+    while (std::isspace(c))
+        c = std::getchar();
+    if (c == EOF)
+        return entry_ended;
+    number_reader reader{};
+    while (c != EOF && reader_take(reader, c))
+        c = std::getchar();
+    std::ungetc(c, stdin); // none at the end of input
+    if (!reader_complete(reader))
+        return entry_unconvertible;
+    *value = reader_value(reader);
+    return entry_number;
+}
 
 // An entry that cannot be converted takes its line along, so the dialogue cannot spin.
 entry ask(text_id prompt, float *value) {
     say(prompt);
     if (!flush_output())
         return output_failed;
-    const int converted = read_number(value);
-    if (converted == 1)
-        return entry_number;
-    if (converted == EOF)
-        return entry_ended;
-    discard_line();
-    return entry_unconvertible;
+    const entry got = read_number(value);
+    if (got == entry_unconvertible)
+        discard_line();
+    return got;
 }
 } // namespace
 

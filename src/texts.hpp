@@ -19,7 +19,6 @@ enum text_id {
     verdict_obese,
     verdict_excessively_obese,
     verdict_severely_obese,
-    entry_format,
     text_count
 };
 
@@ -64,8 +63,6 @@ inline constexpr const char *message_texts[] = {
     // verdict_severely_obese: あなたは重度の肥満体型です\n
     "\x82\xa0\x82\xc8\x82\xbd\x82\xcd\x8f\x64\x93\x78\x82\xcc\x94\xec\x96\x9e\x91\xcc\x8c\x5e\x82"
     "\xc5\x82\xb7\n",
-    // entry_format: %f
-    "%f",
 };
 static_assert(sizeof message_texts / sizeof message_texts[0] == text_count,
               "one text for every text_id");

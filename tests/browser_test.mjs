@@ -3,14 +3,13 @@
 // with each typed line echoed and the bell as 🔔, and the status must name
 // the exit status; typing after the end must change nothing. Then what only
 // a page meets: an emoji, a 10 KB line, the button, starting again.
-// Usage: browser_test.mjs chromium|firefox PAGE [-n | -u] TRANSCRIPT...
+// Usage: browser_test.mjs chromium|firefox PAGE TRANSCRIPT...
 import { copyFileSync, existsSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
 
-const [name, page, ...rest] = process.argv.slice(2);
-const nan = /^-[nu]$/.test(rest[0]) ? rest.shift() : '';
+const [name, page, ...transcripts] = process.argv.slice(2);
 const skip = (why) => (console.log(`skipped: ${why}`), process.exit(77));
 const program = { chromium: 'chromium', firefox: 'firefox-esr' }[name];
 const executablePath = process.env.PATH.split(':').map((dir) => join(dir, program)).find(existsSync);
@@ -50,11 +49,11 @@ const shown = (line) => line.replace(/^[<>] ?/, '').replaceAll('\\a', '🔔').re
 
 async function play(transcript) {
   const lines = readFileSync(transcript, 'utf8').split('\n');
-  if (lines.some((line) => /^output |^<.*\\r/.test(line) || (nan === '-u' && /^<.*-nan/.test(line)))) return;
+  if (lines.some((line) => /^output |^<.*\\r/.test(line))) return;
   await tab.goto(url);
   let want = '';
   for (const line of lines) {
-    if (line.startsWith('>')) want += shown(line).replace(/-nan/g, nan === '-n' ? 'nan' : '-nan');
+    if (line.startsWith('>')) want += shown(line);
     if (!line.startsWith('<') && line !== '^D') continue;
     await reads(transcript, '#screen', want, 'startsWith');
     if (line === '^D') await type('', true);
@@ -67,8 +66,8 @@ async function play(transcript) {
   await reads(`${transcript}, typed after the end`, '#screen', want);
 }
 
-for (const transcript of rest) await play(transcript);
-const consultation = readFileSync(rest.find((file) => file.endsWith('/consultation.txt')), 'utf8').split('\n');
+for (const transcript of transcripts) await play(transcript);
+const consultation = readFileSync(transcripts.find((file) => file.endsWith('/consultation.txt')), 'utf8').split('\n');
 const greeting = shown(consultation[1]) + shown(consultation[2]);
 await tab.goto(url);
 await type('😀70', false);

@@ -2,9 +2,8 @@
 # Plays a transcript against a program as a person at the console would: each
 # line is typed only once the output before it has arrived. Every output byte,
 # an empty standard error and the exit status must be as written.
-# Usage: dialogue.sh [-n | -u] TRANSCRIPT COMMAND...
+# Usage: dialogue.sh [-n] TRANSCRIPT COMMAND...
 #   -n  the C library prints every NaN as nan, without its sign
-#   -u  it reads a typed -nan without its sign: a transcript that types one skips
 # A transcript is UTF-8; its texts are sent and expected in Shift_JIS.
 #   # text      a comment; the first names the behaviour
 #   > text      a line the program writes
@@ -21,7 +20,7 @@ set -u
 . "$(dirname "$0")/common.sh"
 nan=
 case $1 in
--n | -u) nan=$1 && shift ;;
+-n) nan=$1 && shift ;;
 esac
 transcript=$1
 shift
@@ -29,8 +28,6 @@ limit=60 # seconds; an emulator can take a while to start
 want=$(sed -n 's/^exit //p' "$transcript")
 target=$(sed -n 's/^output //p' "$transcript")
 [ -z "$target" ] || [ -e "$target" ] || skip "there is no $target here"
-[ "$nan" = -u ] && grep -q '^<.*-nan' "$transcript" &&
-    skip "this C library reads a typed -nan without its sign, and bmi shows it as nan"
 printf 'あ' | iconv -f UTF-8 -t SHIFT_JIS >/dev/null 2>&1 ||
     skip "iconv cannot convert to Shift_JIS here (on Fedora, install glibc-gconv-extra)"
 tmp=${TMPDIR:-/tmp}/bmi-dialogue.$$

@@ -91,6 +91,9 @@ start "$clean '$launcher'" && prompted Ctrl-C && tmux -L "$server" send-keys C-c
     screen_shows 'ended 130'
 start "$clean '$launcher'" && prompted "the launcher killed" && kill -KILL "$(pid_of "$launcher")" &&
     gone "the launcher killed" && screen_shows 'ended 137'
+# A terminal hands over a line at a time: an unfinished number is refused at once.
+start "$clean '$launcher'" && prompted "n typed" && tmux -L "$server" send-keys n Enter &&
+    screen_shows 'キログラム単位で' 2
 start "$clean '$launcher'" && prompted Ctrl-D && tmux -L "$server" send-keys C-d && screen_shows 'ended 1'
 start "$clean '$launcher'" && prompted "bmi killed" && kill -TERM "$(pid_of "$tmp/app/bmi")" &&
     screen_shows 'ended 143'
