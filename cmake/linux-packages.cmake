@@ -24,6 +24,7 @@ body mass index, then names one of five body types. All its texts are
 Japanese, written in Shift_JIS for a console that shows code page 932;
 bmi-term shows them on a terminal, converted to its character set.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_POST_BUILD_SCRIPTS ${CPACK_PRE_BUILD_SCRIPTS})
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
