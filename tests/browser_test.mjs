@@ -11,7 +11,7 @@ import { pathToFileURL } from 'node:url';
 
 const [name, page, ...transcripts] = process.argv.slice(2);
 const skip = (why) => (console.log(`skipped: ${why}`), process.exit(77));
-const program = { chromium: 'chromium', firefox: 'firefox-esr' }[name];
+const program = process.env.BMI_NEEDS;
 const executablePath = process.env.PATH.split(':').map((dir) => join(dir, program)).find(existsSync);
 if (!executablePath) skip(`${program} is not installed`);
 const { default: puppeteer } = await import('puppeteer-core').catch(() =>

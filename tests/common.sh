@@ -4,6 +4,9 @@ status=0
 fail() { echo "FAIL: $*" && status=1; }
 skip() { echo "skipped: $*" && exit 77; }
 need() { for tool; do command -v "$tool" >/dev/null || skip "$tool is not installed"; done; }
+# The tools the build says this test needs.
+# shellcheck disable=SC2086
+need ${BMI_NEEDS:-}
 # Exits with the status, saying what held if nothing failed.
 finish() { [ "$status" = 0 ] && echo "$*"; exit "$status"; }
 # On tmux's server $server, with its screen in $screen: waits up to a minute, as

@@ -12,7 +12,6 @@ output_cp=$1
 exe=$2
 shift 2
 wine=$*
-need tmux
 server=bmi-console-$$
 screen=$(mktemp)
 trap 'tmux -L "$server" kill-server 2>/dev/null; rm -f "$screen" "$screen.missing"' EXIT

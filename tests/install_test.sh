@@ -8,7 +8,6 @@ set -u
 . "$(dirname "$0")/common.sh"
 build=$1
 [ "$(id -u)" = 0 ] || skip "only root can install as another user"
-need setpriv
 nobody="setpriv --reuid=nobody --regid=$(id -g nobody) --clear-groups"
 $nobody test -r "$build/cmake_install.cmake" || skip "nobody cannot read $build"
 $nobody test -w "$build" && skip "nobody can write $build"

@@ -7,7 +7,6 @@
 . "$(dirname "$0")/common.sh"
 # The script's own greps match bytes, Shift_JIS ones too.
 export LC_ALL=C
-need tmux iconv ps
 server=bmi-launcher-$$
 tmp=$(mktemp -d)
 screen=$tmp/screen

@@ -9,7 +9,6 @@ set -u
 export LC_ALL=C.UTF-8
 build=$1
 version=$2
-need groff mandoc man
 # Prints the command's messages and fails if there are any.
 quiet() {
     out=$("$@" 2>&1) || fail "$* exited non-zero"

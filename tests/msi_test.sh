@@ -9,7 +9,6 @@ build=$1
 msi=$2
 shift 2
 for wine; do :; done
-need cpack wixl cmp
 [ -x "$wine" ] || skip "Wine is not installed ($wine)"
 scratch=$(mktemp -d)
 export WINEPREFIX="$scratch/wine"
