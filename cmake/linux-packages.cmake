@@ -33,9 +33,11 @@ set(CPACK_RPM_PACKAGE_GROUP Applications/Productivity)
 set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 # CPack writes no Recommends or Packager tag itself. Fedora's and RHEL's
 # glibc converts Shift_JIS only with its extra converters. The .deb's files
-# and no more: no build-id links.
+# and no more: no build-id links. The times SOURCE_DATE_EPOCH gives, and no
+# host name.
 set(CPACK_RPM_SPEC_MORE_DEFINE
-    "Recommends: glibc-gconv-extra\nPackager: ${CPACK_PACKAGE_CONTACT}\n%define _build_id_links none")
+    "Recommends: glibc-gconv-extra\nPackager: ${CPACK_PACKAGE_CONTACT}\n%define _build_id_links none
+%define use_source_date_epoch_as_buildtime 1\n%define clamp_mtime_to_source_date_epoch 1\n%define _buildhost bmi")
 set(CPACK_RPM_USER_FILELIST "%license /usr/share/doc/bmi/copyright")
 # The filesystem package owns these.
 set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION /usr/share/applications /usr/share/man

@@ -1,8 +1,10 @@
 # Run by CPack before and after it packs, so that no package depends on the
-# umask of the build: the staged folders get the modes of Debian's policy,
-# and a .deb's three members 0644, as dpkg-deb gives them, where CPack takes
-# the modes of its own files.
+# umask or the time zone of the build: the staged folders get the modes of
+# Debian's policy, a .deb's three members 0644, as dpkg-deb gives them, where
+# CPack takes the modes of its own files; and a zip's times, which it writes
+# in local time, are in UTC.
 if(NOT CPACK_PACKAGE_FILES)
+  set(ENV{TZ} UTC0)
   file(GLOB_RECURSE folders LIST_DIRECTORIES true ${CPACK_TEMPORARY_DIRECTORY}/*)
   foreach(folder ${CPACK_TEMPORARY_DIRECTORY} ${folders})
     if(IS_DIRECTORY ${folder} AND NOT IS_SYMLINK ${folder})
