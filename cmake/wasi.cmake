@@ -1,7 +1,5 @@
-# Compiles for WebAssembly with clang and Debian's WASI C library (packages
-# clang, lld, llvm for llvm-strip, wasi-libc, libc++-14-dev-wasm32,
-# libc++abi-14-dev-wasm32, libclang-rt-14-dev-wasm32), and runs what it built
-# under Node.js's WASI.
+# Compiles for WebAssembly with clang and Debian's WASI C library (the
+# README names the packages), and runs what it built under Node.js's WASI.
 set(CMAKE_SYSTEM_NAME Generic)
 set(CMAKE_SYSTEM_PROCESSOR wasm32)
 set(CMAKE_CXX_COMPILER clang++)

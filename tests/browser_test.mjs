@@ -6,6 +6,7 @@
 // Usage: browser_test.mjs chromium|firefox|webkit PAGE TRANSCRIPT..., with
 // BMI_NEEDS the browser's program and, for WebKit, BMI_MINIBROWSER its path.
 import { copyFileSync, existsSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
@@ -31,12 +32,13 @@ async function puppeteerTab() {
   const browser = await puppeteer.launch({ browser: name === 'firefox' ? 'firefox' : 'chrome', executablePath,
     headless: true, args: name === 'chromium' ? args : [] });
   const page = await browser.newPage();
-  page.on('request', (request) => request.url() === url || failures.push(`it asked for ${request.url()}`));
+  page.on('request', (request) => /\/bmi\.html$|^data:,$/.test(request.url()) || failures.push(`it asked for ${request.url()}`));
   page.on('pageerror', (error) => failures.push(`the page failed: ${error.message}`));
   return { page, goto: (url) => page.goto(url), evaluate: (fn, ...args) => page.evaluate(fn, ...args),
     type: (selector, text) => page.type(selector, text), enter: () => page.keyboard.press('Enter'),
     controlD: () => page.keyboard.down('Control').then(() => page.keyboard.press('d')).then(() => page.keyboard.up('Control')),
-    click: (selector) => page.click(selector), close: () => browser.close() };
+    click: (selector) => page.click(selector), close: () => browser.close(),
+    resize: (width, height) => page.setViewport({ width, height }) };
 }
 const tab = name === 'webkit' ? await webkitTab(process.env.BMI_MINIBROWSER) : await puppeteerTab();
 
@@ -89,27 +91,91 @@ await reads('a 10 KB line', '#screen', `${greeting}😀70\n${greeting}${'7'.repe
 await tab.click('#again');
 await reads('started again', '#screen', greeting);
 if (await tab.evaluate(() => document.getElementById('line').value) !== '') failures.push('started again: the line is not empty');
+// What has the focus, whether 送る can act, and whether the cursor shows.
+const state = () => tab.evaluate(() => [document.activeElement.id, document.getElementById('send').disabled,
+  getComputedStyle(document.getElementById('screen'), '::after').content !== 'none'].join());
+const holds = async (what, want) => (await state()) === want || failures.push(`${what}: ${await state()}, not ${want}`);
+// The button that sends, and a height typed with the point button, as on a
+// keypad that has only a comma.
+await tab.type('#line', '70');
+await tab.click('#send');
+await holds('after 送る', 'line,false,true');
+await tab.type('#line', '1');
+await tab.click('#point');
+await type('75', false);
+const report = consultation.filter((line) => /^[<>]/.test(line)).slice(0, -1).map(shown).join('');
+await reads('the point button', '#screen', report);
+await holds('at the closing wait', 'line,false,true');
+await tab.click('#again');
 await tab.type('#line', '0');
 await tab.click('#end');
 await reads('the end button', '#screen', `${greeting}0${shown(consultation[4])}`);
 await reads('the end button', '#status', '終了ステータス 1', 'includes');
+await holds('after the end', 'again,true,false');
+// Ctrl+D where the key in D's place is not called d.
+await tab.click('#again');
+await tab.evaluate(() => document.getElementById('line').dispatchEvent(
+  new KeyboardEvent('keydown', { key: 'в', code: 'KeyD', ctrlKey: true, bubbles: true })));
+await reads('Ctrl+D on a Russian layout', '#status', '終了ステータス 1', 'includes');
+// A phone's screen with its keyboard up: after each Enter, the line typed
+// into is still in view.
+await tab.resize(320, 250);
+await tab.click('#again');
+for (const entry of ['70', '5', '70', '5', '70', '5']) {
+  await type(entry, false);
+  const place = await tab.evaluate(() => JSON.stringify([document.getElementById('line').getBoundingClientRect(), innerHeight]));
+  const [{ top, bottom }, height] = JSON.parse(place);
+  if (top < 0 || bottom > height) failures.push(`on a phone, the line is out of view after ${entry}: ${place}`);
+}
+await tab.resize(800, 600);
+if (readFileSync(page, 'latin1').indexOf('<meta charset') >= 1024) failures.push('the encoding is declared after byte 1024');
+// Served over HTTP under the README's policy the page runs and asks for
+// nothing else; without 'wasm-unsafe-eval' it says the site blocks it.
+const policy = readFileSync(new URL('../README.md', import.meta.url), 'utf8').match(/Content-Security-Policy: (.*)/)[1];
+const requests = [];
+const server = createServer((request, response) => {
+  requests.push(request.url);
+  response.writeHead(request.url.endsWith('/bmi.html') ? 200 : 404, { 'content-type': 'text/html',
+    'content-security-policy': request.url.startsWith('/blocked/') ? policy.replace(" 'wasm-unsafe-eval'", '') : policy });
+  response.end(request.url.endsWith('/bmi.html') ? readFileSync(page) : '');
+});
+await new Promise((listening) => server.listen(0, '127.0.0.1', listening));
+const site = `http://127.0.0.1:${server.address().port}`;
+await tab.goto(`${site}/bmi.html`);
+await type('70', false);
+await reads('over HTTP under the policy', '#screen', report.slice(0, report.indexOf('1.75')));
+// Printed: black on white, without the form (only Chromium emulates print).
+if (name === 'chromium') {
+  await tab.page.emulateMediaType('print');
+  const printed = await tab.evaluate(() => ['entry', 'screen'].map((id) => getComputedStyle(document.getElementById(id)))
+    .map((style) => `${style.display} ${style.color} ${style.backgroundColor}`).join());
+  if (!/^none .*,block rgb\(0, 0, 0\) rgba\(0, 0, 0, 0\)$/.test(printed)) failures.push(`printed: ${printed}`);
+  await tab.page.emulateMediaType(null);
+}
+// Whether only the word of what it needs shows, and that word.
+const needs = async (what, word) => {
+  const shows = await tab.evaluate(() => ['needs', 'screen', 'entry']
+    .filter((id) => document.getElementById(id).getClientRects().length).join() + document.getElementById('needs').textContent);
+  shows.startsWith('needs') && shows.includes(word) || failures.push(`${what}: ${shows}`);
+};
+tab.page?.removeAllListeners('pageerror'); // a blocked module is one
+await tab.goto(`${site}/blocked/bmi.html`);
+await needs('a policy without wasm', 'Content-Security-Policy');
+server.close();
+if (requests.join() !== '/bmi.html,/blocked/bmi.html') failures.push(`over HTTP it asked for ${requests.join()}`);
 // Without scripts (Firefox's BiDi cannot turn them off), or without
 // WebAssembly, it says what it needs, and only that (WebDriver can do
 // neither to WebKit).
-const needs = async (what) => (await tab.page.$$eval('#needs, #screen, #entry', (parts) =>
-  parts.filter((part) => part.getClientRects().length).map((part) => part.id).join())) === 'needs' ||
-  failures.push(`${what}: no word of what it needs`);
 if (tab.page) {
-  tab.page.removeAllListeners('pageerror');
   if (name === 'chromium') {
     await tab.page.setJavaScriptEnabled(false);
     await tab.goto(url);
-    await needs('without scripts');
+    await needs('without scripts', 'JavaScript');
     await tab.page.setJavaScriptEnabled(true);
   }
   await tab.page.evaluateOnNewDocument(() => delete globalThis.WebAssembly);
   await tab.goto(url);
-  await needs('without WebAssembly');
+  await needs('without WebAssembly', 'WebAssembly');
 }
 await tab.close();
 rmSync(folder, { recursive: true });

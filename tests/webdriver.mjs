@@ -6,6 +6,8 @@ import { spawn } from 'node:child_process';
 export async function webkitTab(miniBrowser) {
   const port = 20000 + Math.floor(Math.random() * 20000);
   const driver = spawn('xvfb-run', ['-a', 'WebKitWebDriver', `--port=${port}`], { detached: true, stdio: 'ignore' });
+  const stop = () => { try { process.kill(-driver.pid); } catch {} }; // with Xvfb and MiniBrowser
+  process.on('exit', stop);
   const call = async (method, path, body) => {
     const response = await fetch(`http://127.0.0.1:${port}${path}`, {
       method, headers: { 'content-type': 'application/json' }, body: body && JSON.stringify(body) });
@@ -36,10 +38,11 @@ export async function webkitTab(miniBrowser) {
     type,
     enter: () => keys('\uE007'),
     controlD: () => keys('\uE009', 'd'),
+    resize: (width, height) => call('POST', `${at}/window/rect`, { width, height }),
     click: async (selector) => call('POST', `${at}/element/${await element(selector)}/click`, {}),
     close: async () => {
       await call('DELETE', at).catch(() => {});
-      process.kill(-driver.pid);
+      stop();
     },
   };
   return tab;

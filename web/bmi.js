@@ -4,15 +4,11 @@
 // far take it, and every new entry runs it again from the start. It reads
 // nothing else and computes the same every time, so each run writes what
 // the last one wrote and then more; only the more is added to the screen.
-const screen = document.getElementById('screen');
-const form = document.getElementById('entry');
-const line = document.getElementById('line');
-const end = document.getElementById('end');
-const status = document.getElementById('status');
-const shiftJis = new TextDecoder('shift_jis');
+const [needs, screen, form, line, point, send, end, again, status] =
+  ['needs', 'screen', 'entry', 'line', 'point', 'send', 'end', 'again', 'status'].map((id) => document.getElementById(id));
 const moduleBytes = new Uint8Array(moduleHex.length / 2);
 for (let i = 0; i < moduleBytes.length; i++) moduleBytes[i] = parseInt(moduleHex.substr(2 * i, 2), 16);
-const module = new WebAssembly.Module(moduleBytes);
+let shiftJis, module; // made once the page knows the browser has them
 
 let typed; // the entries as bmi reads them, Shift_JIS bytes
 let ended; // the end of input has been typed
@@ -96,7 +92,6 @@ function add(text, className) {
   span.textContent = text;
   span.className = className;
   screen.append(span);
-  span.scrollIntoView({ block: 'nearest' });
 }
 
 // Shows what the run wrote beyond the last, the bell as a sign and a flash.
@@ -110,16 +105,21 @@ function update() {
     screen.classList.add('bell');
   }
   if (added) add(added.replaceAll('\x07', '🔔'), 'written');
+  // The line typed into stays in view, also above a phone's keyboard.
+  line.scrollIntoView({ block: 'nearest' });
+  screen.classList.toggle('waiting', exitStatus === null);
   if (exitStatus === null) return;
-  line.readOnly = end.disabled = true;
+  line.readOnly = point.disabled = send.disabled = end.disabled = true;
+  again.focus();
   const words = { 0: '相談が終わりました', 1: '結果の前に入力が終わりました' }[exitStatus] || 'bmi が終わりました';
   status.textContent = `${words} (終了ステータス ${exitStatus})。「最初から」でもう一度始められます。`;
 }
 
 // A line typed, or what there is of one: echoed, then read.
-function send(entry, ending) {
+function enter(entry, ending) {
   if (exitStatus !== null) return;
   line.value = '';
+  line.focus();
   if (entry) {
     add(entry, 'typed');
     typed.push(encode(entry));
@@ -132,24 +132,55 @@ function start() {
   [typed, ended, shown, exitStatus] = [[], false, '', null];
   screen.replaceChildren();
   status.textContent = line.value = '';
-  line.readOnly = end.disabled = false;
+  line.readOnly = point.disabled = send.disabled = end.disabled = false;
   update();
   line.focus();
 }
 
 form.addEventListener('submit', (event) => {
   event.preventDefault();
-  send(`${line.value}\n`, false);
+  enter(`${line.value}\n`, false);
 });
 // As at a terminal: what is typed goes without a line feed; on an empty line
-// the input ends.
+// the input ends. The key's place, not its letter, which another keyboard
+// layout does not call d.
 line.addEventListener('keydown', (event) => {
-  if (!event.ctrlKey || event.key.toLowerCase() !== 'd') return;
+  if (!event.ctrlKey || event.code !== 'KeyD') return;
   event.preventDefault();
-  send(line.value, !line.value);
+  enter(line.value, !line.value);
 });
-end.addEventListener('click', () => send(line.value, true));
-document.getElementById('again').addEventListener('click', start);
-document.getElementById('needs').hidden = true;
-screen.hidden = form.hidden = false;
-start();
+// A phone's decimal keypad has a comma and no point in many locales.
+point.addEventListener('click', () => {
+  line.setRangeText('.', line.selectionStart, line.selectionEnd, 'end');
+  line.focus();
+});
+end.addEventListener('click', () => enter(line.value, true));
+again.addEventListener('click', start);
+// The console, or in its place a word of what the browser or the site
+// withholds; without scripts, the page's own text says what it needs.
+function withheld() {
+  try {
+    shiftJis = new TextDecoder('shift_jis');
+  } catch {
+    return ['このブラウザーは Shift_JIS を読めません。', 'This browser cannot decode Shift_JIS.'];
+  }
+  if (typeof WebAssembly !== 'object') {
+    return ['このブラウザーでは WebAssembly が使えません。', 'This browser has no WebAssembly.'];
+  }
+  try {
+    module = new WebAssembly.Module(moduleBytes);
+    start();
+  } catch {
+    return ['このサイトのポリシー (Content-Security-Policy) が WebAssembly を止めています。',
+      "This site's Content-Security-Policy blocks WebAssembly."];
+  }
+}
+const missing = withheld();
+if (missing) {
+  const english = Object.assign(document.createElement('span'), { lang: 'en', textContent: missing[1] });
+  needs.replaceChildren(missing[0], document.createElement('br'), english);
+} else {
+  needs.hidden = true;
+  screen.hidden = form.hidden = false;
+  line.focus();
+}
