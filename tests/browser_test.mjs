@@ -91,6 +91,15 @@ await reads('a 10 KB line', '#screen', `${greeting}😀70\n${greeting}${'7'.repe
 await tab.click('#again');
 await reads('started again', '#screen', greeting);
 if (await tab.evaluate(() => document.getElementById('line').value) !== '') failures.push('started again: the line is not empty');
+// axe-core's audit, which must find nothing.
+const axe = readFileSync(new URL('node_modules/axe-core/axe.min.js', import.meta.url), 'utf8');
+async function audited(what) {
+  const found = await tab.evaluate(async (source) => {
+    if (!window.axe) (0, eval)(source);
+    return (await window.axe.run()).violations.map((rule) => `${rule.id} (${rule.nodes.length})`).join(', ');
+  }, axe);
+  if (found) failures.push(`${what}: axe-core finds ${found}`);
+}
 // What has the focus, whether 送る can act, and whether the cursor shows.
 const state = () => tab.evaluate(() => [document.activeElement.id, document.getElementById('send').disabled,
   getComputedStyle(document.getElementById('screen'), '::after').content !== 'none'].join());
@@ -100,6 +109,7 @@ const holds = async (what, want) => (await state()) === want || failures.push(`$
 await tab.type('#line', '70');
 await tab.click('#send');
 await holds('after 送る', 'line,false,true');
+await audited('mid-consultation');
 await tab.type('#line', '1');
 await tab.click('#point');
 await type('75', false);
@@ -112,6 +122,7 @@ await tab.click('#end');
 await reads('the end button', '#screen', `${greeting}0${shown(consultation[4])}`);
 await reads('the end button', '#status', '終了ステータス 1', 'includes');
 await holds('after the end', 'again,true,false');
+await audited('after the end');
 // Ctrl+D where the key in D's place is not called d.
 await tab.click('#again');
 await tab.evaluate(() => document.getElementById('line').dispatchEvent(
