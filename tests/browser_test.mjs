@@ -10,7 +10,7 @@ import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
-import { webkitTab } from './webdriver.mjs';
+import { puppeteerTab, webkitTab } from './tabs.mjs';
 
 const [name, page, ...transcripts] = process.argv.slice(2);
 const skip = (why) => (console.log(`skipped: ${why}`), process.exit(77));
@@ -22,25 +22,12 @@ const folder = mkdtempSync(join(tmpdir(), 'bmi-page-'));
 copyFileSync(page, join(folder, 'bmi.html'));
 const url = pathToFileURL(join(folder, 'bmi.html')).href;
 const failures = [];
-// Chromium and Firefox through puppeteer, which also sees every request the
-// page makes and every error it throws.
-async function puppeteerTab() {
-  const { default: puppeteer } = await import('puppeteer-core').catch(() =>
-    skip('puppeteer-core is not installed (npm ci --prefix tests)'));
-  // As root, Chromium runs only without its sandbox; nothing may reach out.
-  const args = ['--no-sandbox', '--disable-background-networking', '--disable-component-update', '--no-first-run'];
-  const browser = await puppeteer.launch({ browser: name === 'firefox' ? 'firefox' : 'chrome', executablePath,
-    headless: true, args: name === 'chromium' ? args : [] });
-  const page = await browser.newPage();
-  page.on('request', (request) => /\/bmi\.html$|^data:,$/.test(request.url()) || failures.push(`it asked for ${request.url()}`));
-  page.on('pageerror', (error) => failures.push(`the page failed: ${error.message}`));
-  return { page, goto: (url) => page.goto(url), evaluate: (fn, ...args) => page.evaluate(fn, ...args),
-    type: (selector, text) => page.type(selector, text), enter: () => page.keyboard.press('Enter'),
-    controlD: () => page.keyboard.down('Control').then(() => page.keyboard.press('d')).then(() => page.keyboard.up('Control')),
-    click: (selector) => page.click(selector), close: () => browser.close(),
-    resize: (width, height) => page.setViewport({ width, height }) };
-}
-const tab = name === 'webkit' ? await webkitTab(process.env.BMI_MINIBROWSER) : await puppeteerTab();
+const tab = name === 'webkit' ? await webkitTab(process.env.BMI_MINIBROWSER)
+  : await puppeteerTab(name, executablePath).catch((error) => (error.code === 'ERR_MODULE_NOT_FOUND'
+    ? skip('puppeteer-core is not installed (npm ci --prefix tests)') : Promise.reject(error)));
+// Puppeteer also sees every request the page makes and every error it throws.
+tab.page?.on('request', (request) => /\/bmi\.html$|^data:,$/.test(request.url()) || failures.push(`it asked for ${request.url()}`));
+tab.page?.on('pageerror', (error) => failures.push(`the page failed: ${error.message}`));
 
 // Waits until the element's text is the text wanted, or with "startsWith"
 // or "includes" has it so; before a line is typed, the screen need only have

@@ -3,7 +3,7 @@
 // read, which a page cannot: so each run goes as far as the entries typed so
 // far take it, and every new entry runs it again from the start. It reads
 // nothing else and computes the same every time, so each run writes what
-// the last one wrote and then more; only the more is added to the screen.
+// the last one wrote and then more; only the more is decoded and shown.
 const [needs, screen, form, line, point, send, end, again, status] =
   ['needs', 'screen', 'entry', 'line', 'point', 'send', 'end', 'again', 'status'].map((id) => document.getElementById(id));
 const moduleBytes = new Uint8Array(moduleHex.length / 2);
@@ -12,7 +12,8 @@ let shiftJis, module; // made once the page knows the browser has them
 
 let typed; // the entries as bmi reads them, Shift_JIS bytes
 let ended; // the end of input has been typed
-let shown; // bmi's output on the screen so far, decoded
+let shown; // how many bytes of bmi's output the screen has shown
+let row; // the screen's last line, a block of its own
 let exitStatus; // null while bmi runs
 
 // What a code page 932 console sends: ASCII as it is, the rest in Shift_JIS,
@@ -37,7 +38,8 @@ function encode(text) {
 // Runs bmi on what has been typed, through the WASI calls it makes, and
 // returns what it wrote; exitStatus is set once it has ended.
 function run() {
-  const output = [];
+  let text = '';
+  let written = 0;
   let next = 0; // the entry to read, and how much of it has been read
   let offset = 0;
   let memory;
@@ -45,10 +47,15 @@ function run() {
   const setWord = (at, value) => new DataView(memory.buffer).setUint32(at, value, true);
   const vectors = (at, count) => Array.from({ length: count }, (_, i) => [word(at + 8 * i), word(at + 8 * i + 4)]);
   const calls = {
-    fd_write(fd, at, count, written) {
-      const parts = vectors(at, count);
-      if (fd === 1) for (const [start, length] of parts) output.push(...new Uint8Array(memory.buffer, start, length));
-      setWord(written, parts.reduce((size, [, length]) => size + length, 0));
+    fd_write(fd, at, count, result) {
+      let size = 0;
+      for (const [start, length] of vectors(at, count)) {
+        const old = fd === 1 ? Math.min(length, Math.max(0, shown - written)) : length;
+        if (old < length) text += shiftJis.decode(new Uint8Array(memory.buffer, start + old, length - old), { stream: true });
+        written += fd === 1 ? length : 0;
+        size += length;
+      }
+      setWord(result, size);
       return 0;
     },
     // An entry at a time, as a console hands lines over; none is the end.
@@ -84,21 +91,24 @@ function run() {
     if (typeof stop?.code === 'number') exitStatus = stop.code;
     else if (stop !== 'blocked') throw stop;
   }
-  return shiftJis.decode(Uint8Array.from(output));
+  shown = written;
+  return text + shiftJis.decode();
 }
 
+// Each line a block, so that a new one is laid out alone; and as in a
+// terminal's scrollback, beyond 10,000 lines the oldest go.
 function add(text, className) {
-  const span = document.createElement('span');
-  span.textContent = text;
-  span.className = className;
-  screen.append(span);
+  for (const piece of text.match(/[^\n]*\n?/g)) {
+    if (!piece) continue;
+    if (!row || row.textContent.endsWith('\n')) row = screen.appendChild(document.createElement('span'));
+    row.append(Object.assign(document.createElement('span'), { className, textContent: piece }));
+  }
+  while (screen.childElementCount > 10000) screen.firstChild.remove();
 }
 
 // Shows what the run wrote beyond the last, the bell as a sign and a flash.
 function update() {
-  const text = run();
-  const added = text.slice(shown.length);
-  shown = text;
+  const added = run();
   if (added.includes('\x07')) {
     screen.classList.remove('bell');
     void screen.offsetWidth; // restarts the flash
@@ -129,7 +139,7 @@ function enter(entry, ending) {
 }
 
 function start() {
-  [typed, ended, shown, exitStatus] = [[], false, '', null];
+  [typed, ended, shown, row, exitStatus] = [[], false, 0, null, null];
   screen.replaceChildren();
   status.textContent = line.value = '';
   line.readOnly = point.disabled = send.disabled = end.disabled = false;

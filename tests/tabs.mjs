@@ -1,8 +1,23 @@
-// A tab in WebKit, which puppeteer cannot drive: MiniBrowser started by
-// WebKitWebDriver on a display of Xvfb's, and driven through plain W3C
-// WebDriver calls. It offers what the browser test asks of a tab.
+// A tab in a browser, with what the browser test and the benchmark ask of
+// one: Chromium and Firefox through puppeteer, WebKit through its WebDriver.
 import { spawn } from 'node:child_process';
 
+export async function puppeteerTab(name, executablePath) {
+  const { default: puppeteer } = await import('puppeteer-core');
+  // As root, Chromium runs only without its sandbox; nothing may reach out.
+  const args = ['--no-sandbox', '--disable-background-networking', '--disable-component-update', '--no-first-run'];
+  const browser = await puppeteer.launch({ browser: name === 'firefox' ? 'firefox' : 'chrome', executablePath,
+    headless: true, args: name === 'chromium' ? args : [] });
+  const page = await browser.newPage();
+  return { page, goto: (url) => page.goto(url), evaluate: (fn, ...args) => page.evaluate(fn, ...args),
+    type: (selector, text) => page.type(selector, text), enter: () => page.keyboard.press('Enter'),
+    controlD: () => page.keyboard.down('Control').then(() => page.keyboard.press('d')).then(() => page.keyboard.up('Control')),
+    click: (selector) => page.click(selector), close: () => browser.close(),
+    resize: (width, height) => page.setViewport({ width, height }) };
+}
+
+// MiniBrowser, which puppeteer cannot drive, started by WebKitWebDriver on a
+// display of Xvfb's, and driven through plain W3C WebDriver calls.
 export async function webkitTab(miniBrowser) {
   const port = 20000 + Math.floor(Math.random() * 20000);
   const driver = spawn('xvfb-run', ['-a', 'WebKitWebDriver', `--port=${port}`], { detached: true, stdio: 'ignore' });
@@ -22,6 +37,7 @@ export async function webkitTab(miniBrowser) {
       .catch((error) => (tries < 100 && error.cause ? new Promise((go) => setTimeout(go, 100)) : Promise.reject(error)));
   }
   const at = `/session/${session.sessionId}`;
+  await call('POST', `${at}/timeouts`, { script: 600000 });
   const element = async (selector) =>
     Object.values(await call('POST', `${at}/element`, { using: 'css selector', value: selector }))[0];
   // Characters beyond the BMP do not survive send-keys: those go in as a paste would.
