@@ -1,10 +1,31 @@
 // A benchmark, not a test: in each engine, how long the page takes from an
 // Enter to its answer laid out, at 1,000 entries and after a 1 MB paste
-// (medians of 50), and how tall the page has grown.
+// (medians of 50), and how tall the page has grown; and its first paint,
+// which shows the first prompt, against a static page of the same two lines
+// (medians of 10).
 // Usage: node tests/page_benchmark.mjs PAGE MINIBROWSER
+import { readFileSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join, resolve } from 'node:path';
 import { pathToFileURL } from 'node:url';
-import { resolve } from 'node:path';
 import { puppeteerTab, webkitTab } from './tabs.mjs';
+
+const greeting = readFileSync(new URL('dialogues/consultation.txt', import.meta.url), 'utf8').split('\n').slice(1, 3)
+  .map((line) => line.slice(2)).join('\n');
+const still = join(tmpdir(), 'bmi-still.html');
+writeFileSync(still, `<!DOCTYPE html><html lang="ja"><meta charset="utf-8"><title>BMI</title><pre>${greeting}</pre>`);
+async function firstPaint(tab, url) {
+  const times = [];
+  for (let i = 0; i < 10; i++) {
+    await tab.goto(url);
+    times.push(await tab.evaluate(() => new Promise((painted) => {
+      new PerformanceObserver((list) => list.getEntriesByName('first-contentful-paint').forEach((entry) =>
+        painted(entry.startTime))).observe({ type: 'paint', buffered: true });
+      setTimeout(() => painted(NaN), 3000);
+    })));
+  }
+  return times.sort((a, b) => a - b)[5];
+}
 
 const [page, miniBrowser] = process.argv.slice(2);
 const engines = {
@@ -14,6 +35,9 @@ const engines = {
 };
 for (const [name, open] of Object.entries(engines)) {
   const tab = await open();
+  const [painted, stillPainted] = [await firstPaint(tab, pathToFileURL(resolve(page)).href),
+    await firstPaint(tab, pathToFileURL(still).href)];
+  console.log(`${name}: first paint ${painted.toFixed(0)} ms, a static page's ${stillPainted.toFixed(0)} ms`);
   await tab.goto(pathToFileURL(resolve(page)).href);
   const [at1000, afterPaste, height] = await tab.evaluate(() => {
     const [line, form] = ['line', 'entry'].map((id) => document.getElementById(id));
