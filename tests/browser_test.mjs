@@ -161,9 +161,9 @@ await tab.goto(`${site}/blocked/bmi.html`);
 await needs('a policy without wasm', 'Content-Security-Policy');
 server.close();
 if (requests.join() !== '/bmi.html,/blocked/bmi.html') failures.push(`over HTTP it asked for ${requests.join()}`);
-// Without scripts (Firefox's BiDi cannot turn them off), or without
-// WebAssembly, it says what it needs, and only that (WebDriver can do
-// neither to WebKit).
+// Without scripts (Firefox's BiDi cannot turn them off), without
+// WebAssembly, or without a Shift_JIS decoder, it says what it needs, and
+// only that (WebDriver can do none of these to WebKit).
 if (tab.page) {
   if (name === 'chromium') {
     await tab.page.setJavaScriptEnabled(false);
@@ -174,6 +174,12 @@ if (tab.page) {
   await tab.page.evaluateOnNewDocument(() => delete globalThis.WebAssembly);
   await tab.goto(url);
   await needs('without WebAssembly', 'WebAssembly');
+  await tab.page.evaluateOnNewDocument(() => {
+    const decoder = TextDecoder;
+    globalThis.TextDecoder = function (label) { if (/shift/i.test(label)) throw new RangeError(label); return new decoder(label); };
+  });
+  await tab.goto(url);
+  await needs('without a Shift_JIS decoder', 'Shift_JIS');
 }
 await tab.close();
 rmSync(folder, { recursive: true });
