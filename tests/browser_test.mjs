@@ -116,16 +116,20 @@ await tab.evaluate(() => document.getElementById('line').dispatchEvent(
   new KeyboardEvent('keydown', { key: 'в', code: 'KeyD', ctrlKey: true, bubbles: true })));
 await reads('Ctrl+D on a Russian layout', '#status', '終了ステータス 1', 'includes');
 // A phone's screen with its keyboard up: after each Enter, the line typed
-// into is still in view.
-await tab.resize(320, 250);
-await tab.click('#again');
-for (const entry of ['70', '5', '70', '5', '70', '5']) {
-  await type(entry, false);
-  const place = await tab.evaluate(() => JSON.stringify([document.getElementById('line').getBoundingClientRect(), innerHeight]));
-  const [{ top, bottom }, height] = JSON.parse(place);
-  if (top < 0 || bottom > height) failures.push(`on a phone, the line is out of view after ${entry}: ${place}`);
+// into is still in view. Not in Firefox: Debian 12's ESR without its
+// security updates cannot set a viewport through BiDi, and Firefox kept the
+// line in view even when the page scrolled the output instead.
+if (name !== 'firefox') {
+  await tab.resize(320, 250);
+  await tab.click('#again');
+  for (const entry of ['70', '5', '70', '5', '70', '5']) {
+    await type(entry, false);
+    const place = await tab.evaluate(() => JSON.stringify([document.getElementById('line').getBoundingClientRect(), innerHeight]));
+    const [{ top, bottom }, height] = JSON.parse(place);
+    if (top < 0 || bottom > height) failures.push(`on a phone, the line is out of view after ${entry}: ${place}`);
+  }
+  await tab.resize(800, 600);
 }
-await tab.resize(800, 600);
 if (readFileSync(page, 'latin1').indexOf('<meta charset') >= 1024) failures.push('the encoding is declared after byte 1024');
 // Served over HTTP under the README's policy the page runs and asks for
 // nothing else; without 'wasm-unsafe-eval' it says the site blocks it.
