@@ -20,46 +20,51 @@ static void add_digit(number_reader &r, int c) {
     }
 }
 
-// A part entered here counts its characters from the next one on.
+// The character that starts a part ("e", "p", "i" or "n") is its first.
+static void start(number_reader &r, number_reader::stage part) {
+    r.part = part;
+    r.position = 0;
+    r.digits = false;
+}
+
 bool reader_take(number_reader &r, int c) {
-    const int l = std::tolower(c);
+    const int lower = std::tolower(c);
     switch (r.part) {
     case number_reader::mantissa:
-        if (r.in_part == 0 && (c == '+' || c == '-')) {
+        if (r.position == 0 && (c == '+' || c == '-')) {
             r.sign = true;
             r.negative = c == '-';
         } else if (r.hex ? std::isxdigit(c) : std::isdigit(c)) {
             add_digit(r, c);
         } else if (c == '.' && !r.point) {
             r.point = true;
-        } else if (l == 'x' && r.in_part == r.sign + 1 && r.digits && r.kept == 0 && !r.hex) {
+        } else if (lower == 'x' && r.position == r.sign + 1 && r.digits && r.kept == 0 && !r.hex) {
             r.hex = true; // "0x" is the start of a number, not a 0
             r.digits = false;
-        } else if (l == (r.hex ? 'p' : 'e') && r.digits) {
-            r.part = number_reader::exponent;
-            r.in_part = -1;
-            r.digits = false;
-        } else if (r.in_part == r.sign && (l == 'i' || l == 'n')) {
-            r.part = number_reader::word;
-            r.in_part = -1;
-            r.infinity = l == 'i';
+        } else if (lower == (r.hex ? 'p' : 'e') && r.digits) {
+            start(r, number_reader::exponent);
+        } else if (r.position == r.sign && (lower == 'i' || lower == 'n')) {
+            start(r, number_reader::word);
+            r.infinity = lower == 'i';
         } else {
             return false;
         }
         break;
     case number_reader::exponent:
-        if (r.in_part == 0 && (c == '+' || c == '-')) {
+        if (r.position == 1 && (c == '+' || c == '-')) {
             r.exponent_negative = c == '-';
         } else if (std::isdigit(c)) {
+            // Past the digits' scale and a float's range, the value is 0 or infinity.
+            const long long beyond = std::llabs(r.scale) * (r.hex ? 4 : 1) + 1000;
             r.digits = true;
-            r.exponent_value = std::min(r.exponent_value * 10 + (c - '0'), 1000000000LL);
+            r.typed_exponent = std::min(r.typed_exponent * 10 + (c - '0'), beyond);
         } else {
             return false;
         }
         break;
     case number_reader::word: { // infinity or inf; nan or nan(n-char-sequence)
-        const char *rest = r.infinity ? "nfinity" : "an(";
-        if (rest[r.in_part] == '\0' || l != rest[r.in_part])
+        const char *word = r.infinity ? "infinity" : "nan(";
+        if (word[r.position] == '\0' || lower != word[r.position])
             return false;
         if (c == '(')
             r.part = number_reader::payload;
@@ -74,13 +79,13 @@ bool reader_take(number_reader &r, int c) {
     case number_reader::closed:
         return false;
     }
-    ++r.in_part;
+    r.position += r.position < 9;
     return true;
 }
 
 bool reader_complete(const number_reader &r) {
     if (r.part == number_reader::word)
-        return r.in_part == 2 || r.in_part == 7; // inf or nan, infinity
+        return r.position == 3 || r.position == 8; // inf or nan, infinity
     return r.part == number_reader::closed || (r.part != number_reader::payload && r.digits);
 }
 
@@ -89,18 +94,28 @@ bool reader_complete(const number_reader &r) {
 float reader_value(const number_reader &r) {
     const float sign = r.negative ? -1.0f : 1.0f;
     if (r.part == number_reader::word || r.part == number_reader::closed)
-        return std::copysign(std::strtof(r.infinity ? "inf" : "nan", nullptr), sign);
+        return std::copysign(r.infinity ? HUGE_VALF : std::nanf(""), sign);
     char text[kept_digits + 32] = "0x0";
     char *at = std::copy(r.kept_digit, r.kept_digit + r.kept, text + 3);
     if (r.sticky)
         *at++ = '1';
     *at++ = r.hex ? 'p' : 'e';
-    const long long power = (r.exponent_negative ? -r.exponent_value : r.exponent_value) +
+    const long long power = (r.exponent_negative ? -r.typed_exponent : r.typed_exponent) +
                             (r.scale - r.sticky) * (r.hex ? 4 : 1);
-    *std::to_chars(at, text + sizeof text - 1, power).ptr = '\0';
-    // MinGW's strtof rounds a hexadecimal number below the normal range wrongly: its
-    // nine digits at most, exact in a double, are rounded once to a float here.
-    const float value =
-        r.hex ? static_cast<float>(std::strtod(text, nullptr)) : std::strtof(text + 2, nullptr);
+    at = std::to_chars(at, text + sizeof text - 1, power).ptr;
+    *at = '\0';
+    // MinGW's strtof rounds some hexadecimal numbers wrongly: nine digits at most, exact in
+    // a double, are rounded once to a float here.
+    if (r.hex)
+        return std::copysign(static_cast<float>(std::strtod(text, nullptr)), sign);
+    float value;
+#if defined(_GLIBCXX_RELEASE) && _GLIBCXX_RELEASE >= 12
+    // MinGW's strtof reads a tie beside the subnormals as FLT_MIN; GCC's own reading is
+    // exact, and leaves only the range to tell.
+    if (std::from_chars(text + 2, at, value).ec != std::errc())
+        value = power + r.kept > 0 ? HUGE_VALF : 0;
+#else // libc++ reads no floats (wasi-libc's strtof is exact), GCC 11 with glibc's
+    value = std::strtof(text + 2, nullptr);
+#endif
     return std::copysign(value, sign);
 }

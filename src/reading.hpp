@@ -9,13 +9,13 @@ inline constexpr int kept_digits = 200;
 
 struct number_reader {
     enum stage { mantissa, exponent, word, payload, closed } part;
-    int in_part; // characters taken in this part
+    int position; // of the next character in its part, counted up to 9: no test looks further
     bool sign, negative, hex, point, exponent_negative, infinity;
     bool digits; // the part has one
     bool sticky; // a dropped digit was not zero
     int kept;
-    long long scale;          // the kept digits are times the base to this power
-    long long exponent_value; // saturated far beyond any float's
+    long long scale; // the kept digits are times the base to this power: one step a character
+    long long typed_exponent; // as typed, up to where nothing that follows can matter
     char kept_digit[kept_digits];
 };
 
@@ -23,6 +23,6 @@ struct number_reader {
 bool reader_take(number_reader &reader, int c);
 // Whether what was taken is a number, not only the start of one.
 bool reader_complete(const number_reader &reader);
-// That number, converted by the C library; a NaN gets its sign too.
+// The float nearest that number, ties to even; a NaN gets its sign too.
 float reader_value(const number_reader &reader);
 #endif

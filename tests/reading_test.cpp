@@ -38,6 +38,7 @@ TEST(Reading, TakesTheLongestPrefixOfANumber) {
         {"0x46", 4, true},          {"-0x.8p1", 7, true},  {"5x", 1, true},
         {"00x1", 2, true},          {"0x0x", 3, true},     {"+-1", 1, false},
         {"\xef\xbc\x97", 0, false}, {"e5", 0, false},      {"1,75", 1, true},
+        {"0000000000-1", 10, true}, {"-1e-1", 5, true},    {"1e-+1", 3, false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.text);
@@ -51,6 +52,10 @@ TEST(Reading, TakesTheLongestPrefixOfANumber) {
 // rounds: halfway cases whose last digit, far out, decides.
 TEST(Reading, GivesTheFloatOfTheWholeText) {
     const std::string zeros = std::string(9970, '0'), mb = std::string((1 << 20), '0');
+    // 1.5 * 2^-149 exactly, halfway between the two least subnormals.
+    const std::string tie =
+        "2101947696487225606385594374934874196920392912814773657635602425834686624"
+        "028790902229957282543182373046875e-150";
     const struct {
         std::string text;
         float rounded;
@@ -69,6 +74,12 @@ TEST(Reading, GivesTheFloatOfTheWholeText) {
         {"1e" + std::string(100, '1'), HUGE_VALF},
         {"1e-" + std::string(100, '9'), 0},
         {"0.0" + std::string(300, '0') + "1e" + std::string(97, '0') + "302", 1},
+        {"0." + std::string(2000, '0') + "1e2001", 1},
+        {"1" + std::string(2000, '0') + "e-2000", 1},
+        {"0x0." + std::string(2000, '0') + "1p8004", 1},
+        {tie, 0x1p-148f},
+        {"-" + tie, -0x1p-148f},
+        {"0." + zeros + tie.substr(0, 106) + "e9926", 0x1p-148f},
         {"0x1.000001" + zeros, 1},
         {"0x1.000001" + zeros + "1", 0x1.000002p0f},
         {"0x" + zeros + "46", 70},
