@@ -119,7 +119,8 @@ void locate_bmi(const char *argv0, char (&path)[PATH_MAX]) {
     if (size > 0)
         path[size] = '\0';
     else if (!find_own_file(argv0, path))
-        stop(no_own_file_ja, "cannot find its own file (%s), nor so the bmi beside it", argv0);
+        stop(no_own_file_ja, "cannot find its own file (%s), so it cannot find the bmi beside it",
+             argv0);
     char *name = std::strrchr(path, '/') + 1;
     std::snprintf(name, sizeof path - static_cast<std::size_t>(name - path), "bmi");
 }
