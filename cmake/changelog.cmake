@@ -1,5 +1,7 @@
 # The release is the newest change log entry: its version numbers the build,
 # its date dates the manual pages, and the .rpm carries its items.
+# Sets bmi_version, bmi_changes (its items), bmi_maintainer, bmi_weekday,
+# bmi_day, bmi_month, bmi_year and bmi_date (ISO 8601).
 file(READ ${CMAKE_CURRENT_LIST_DIR}/../CHANGELOG changelog)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS CHANGELOG)
 string(FIND "${changelog}" "\n -- " end)

@@ -2,6 +2,8 @@
 # an install only copies: the manual pages; on Linux the menu entry, the
 # copyright, and the pages and change log compressed as Debian wants them (no
 # name or time stamp inside); on Windows texts for beside bmi.exe.
+# Reads bmi_date, bmi_maintainer and bmi_description_ja; sets bmi_texts, the
+# texts beside bmi.exe.
 configure_file(man/bmi.1.in man/bmi.1 @ONLY)
 configure_file(man/ja/bmi.1.in man/ja/bmi.1 @ONLY)
 if(NOT WIN32)

@@ -1,6 +1,7 @@
 # Hardened as Debian builds its packages where dpkg-buildflags is, elsewhere
 # as the OpenSSF compiler options guide's baseline has it. The sanitizer build
 # goes without. A cross-build's toolchain names Debian's architecture.
+# Sets bmi_hardened where it hardens, for the package test.
 option(BMI_HARDENING "Build hardened: dpkg-buildflags' flags where it is installed, else the OpenSSF baseline" ON)
 find_program(DPKG_BUILDFLAGS dpkg-buildflags)
 if(BMI_HARDENING AND CMAKE_SYSTEM_NAME STREQUAL Linux)

@@ -1,6 +1,7 @@
 # What cmake --install and the packages install. It writes nothing into the
 # build tree, not even its list of what it installed: by root, that list
 # would be left root's, and its owner's next package would fail.
+# Reads bmi_page and bmi_texts.
 if(CMAKE_HOST_UNIX)
   file(CREATE_LINK /dev/null ${PROJECT_BINARY_DIR}/install_manifest.txt SYMBOLIC)
 endif()

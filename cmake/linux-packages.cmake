@@ -1,5 +1,7 @@
 # The .deb where its dependencies can be computed (dpkg-shlibdeps and file),
 # the .rpm where rpmbuild is and they are not (an RPM system), else a .tar.gz.
+# Sets bmi_package, the name CPack gives it; reads the change log's
+# bmi_changes, bmi_maintainer and its date, bmi_weekday to bmi_year.
 if(NOT CPACK_DEBIAN_PACKAGE_ARCHITECTURE)
   execute_process(COMMAND dpkg --print-architecture OUTPUT_VARIABLE CPACK_DEBIAN_PACKAGE_ARCHITECTURE
                   OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
@@ -7,7 +9,6 @@ endif()
 find_program(DPKG_SHLIBDEPS dpkg-shlibdeps)
 find_program(FILE_COMMAND file)
 find_program(RPMBUILD rpmbuild)
-# The name CPack gives it, which the package test looks for.
 if(DPKG_SHLIBDEPS AND FILE_COMMAND)
   set(CPACK_GENERATOR DEB)
   set(bmi_package bmi_${PROJECT_VERSION}_${CPACK_DEBIAN_PACKAGE_ARCHITECTURE}.deb)

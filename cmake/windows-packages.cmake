@@ -1,6 +1,7 @@
 # The zip of bmi.exe and its texts, then an installer of the same files where
 # wixl is. Every version shares the upgrade code, so that a newer one replaces
 # the older; the other codes follow from the version: a rebuild is the same product.
+# Sets bmi_package; reads bmi_texts.
 set(CPACK_GENERATOR ZIP)
 set(bmi_package bmi-${PROJECT_VERSION}-win64.zip)
 find_program(CPACK_BMI_WIXL wixl)
@@ -14,5 +15,5 @@ foreach(name ${bmi_texts})
 endforeach()
 configure_file(dist/bmi.wxs.in bmi.wxs @ONLY)
 set(CPACK_BMI_WXS ${PROJECT_BINARY_DIR}/bmi.wxs)
-set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/msi.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/scripts/msi.cmake)
 include(CPack)

@@ -1,5 +1,5 @@
 # Cross-builds a native Windows bmi.exe with Debian's MinGW-w64 toolchain
-# (package g++-mingw-w64-x86-64-posix), and runs what it built under Wine.
+# (the README names its package), and runs what it built under Wine.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)

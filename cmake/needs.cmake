@@ -1,0 +1,27 @@
+# Defines needs(TEST TOOL...): the tools a test needs, programs or files (a
+# path), handed to it in BMI_NEEDS and looked for here, so that configuring
+# names each test that will skip (77), and why: those in the global property
+# bmi_skips, which others may add to, are listed last.
+function(needs test)
+  list(JOIN ARGN " " tools)
+  set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT "BMI_NEEDS=${tools}")
+  foreach(tool ${ARGN})
+    string(MAKE_C_IDENTIFIER "tool_${tool}" found)
+    if(NOT tool MATCHES /)
+      find_program(${found} ${tool})
+    elseif(EXISTS ${tool})
+      set(${found} ${tool})
+    endif()
+    if(NOT ${found})
+      set_property(GLOBAL APPEND PROPERTY bmi_skips "${test} (no ${tool})")
+    endif()
+  endforeach()
+endfunction()
+function(bmi_list_skips)
+  get_property(skips GLOBAL PROPERTY bmi_skips)
+  if(skips)
+    list(JOIN skips ", " skips)
+    message(STATUS "Tests that will skip: ${skips}")
+  endif()
+endfunction()
+cmake_language(DEFER CALL bmi_list_skips)
