@@ -14,8 +14,10 @@ import { puppeteerTab, webkitTab } from './tabs.mjs';
 
 const [name, page, ...transcripts] = process.argv.slice(2);
 const skip = (why) => (console.log(`skipped: ${why}`), process.exit(77));
-const program = process.env.BMI_NEEDS.split(' ')[0];
+// The browser's program first, then files: what npm ci --prefix tests installs.
+const [program, ...files] = process.env.BMI_NEEDS.split(' ');
 const executablePath = process.env.PATH.split(':').map((dir) => join(dir, program)).find(existsSync);
+for (const file of files) if (!existsSync(file)) skip(`${file} is not installed (npm ci --prefix tests)`);
 if (!executablePath) skip(`${program} is not installed`);
 
 const folder = mkdtempSync(join(tmpdir(), 'bmi-page-'));
@@ -23,8 +25,7 @@ copyFileSync(page, join(folder, 'bmi.html'));
 const url = pathToFileURL(join(folder, 'bmi.html')).href;
 const failures = [];
 const tab = name === 'webkit' ? await webkitTab(process.env.BMI_MINIBROWSER)
-  : await puppeteerTab(name, executablePath).catch((error) => (error.code === 'ERR_MODULE_NOT_FOUND'
-    ? skip('puppeteer-core is not installed (npm ci --prefix tests)') : Promise.reject(error)));
+  : await puppeteerTab(name, executablePath);
 // Puppeteer also sees every request the page makes and every error it throws.
 tab.page?.on('request', (request) => /\/bmi\.html$|^data:,$/.test(request.url()) || failures.push(`it asked for ${request.url()}`));
 tab.page?.on('pageerror', (error) => failures.push(`the page failed: ${error.message}`));
@@ -67,14 +68,16 @@ async function play(transcript) {
 }
 
 for (const transcript of transcripts) await play(transcript);
-const consultation = readFileSync(transcripts.find((file) => file.endsWith('/consultation.txt')), 'utf8').split('\n');
-const greeting = shown(consultation[1]) + shown(consultation[2]);
+// What the consultation writes, read by dialogue.sh's rules: comments anywhere.
+const said = readFileSync(transcripts.find((file) => file.endsWith('/consultation.txt')), 'utf8')
+  .split('\n').filter((line) => line.startsWith('>')).map(shown);
+const greeting = said[0] + said[1];
 await tab.goto(url);
 await type('😀70', false);
 await reads('an emoji, sent as ?', '#screen', `${greeting}😀70\n${greeting}`);
 await tab.evaluate((text) => { document.getElementById('line').value = text; }, '7'.repeat(10240)); // pasted
 await type('', false);
-await reads('a 10 KB line', '#screen', `${greeting}😀70\n${greeting}${'7'.repeat(10240)}\n${shown(consultation[4])}`);
+await reads('a 10 KB line', '#screen', `${greeting}😀70\n${greeting}${'7'.repeat(10240)}\n${said[2]}`);
 await tab.click('#again');
 await reads('started again', '#screen', greeting);
 if (await tab.evaluate(() => document.getElementById('line').value) !== '') failures.push('started again: the line is not empty');
@@ -106,7 +109,7 @@ await holds('at the closing wait', 'line,false,true');
 await tab.click('#again');
 await tab.type('#line', '0');
 await tab.click('#end');
-await reads('the end button', '#screen', `${greeting}0${shown(consultation[4])}`);
+await reads('the end button', '#screen', `${greeting}0${said[2]}`);
 await reads('the end button', '#status', '終了ステータス 1', 'includes');
 await holds('after the end', 'again,true,false');
 await audited('after the end');

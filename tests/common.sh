@@ -3,7 +3,14 @@
 status=0
 fail() { echo "FAIL: $*" && status=1; }
 skip() { echo "skipped: $*" && exit 77; }
-need() { for tool; do command -v "$tool" >/dev/null || skip "$tool is not installed"; done; }
+need() {
+    for tool; do
+        case $tool in
+        */*) [ -e "$tool" ] ;;
+        *) command -v "$tool" >/dev/null ;;
+        esac || skip "$tool is not installed"
+    done
+}
 # The tools the build says this test needs.
 # shellcheck disable=SC2086
 need ${BMI_NEEDS:-}
