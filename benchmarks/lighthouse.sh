@@ -2,7 +2,7 @@
 # A benchmark, not a test: Lighthouse 12's scores for the page, served from
 # this machine, on its mobile preset, three runs, in Debian's Chromium.
 # Lighthouse is installed for the run alone (later 12.x want a newer Node.js).
-# Usage: lighthouse.sh PAGE
+# Usage: benchmarks/lighthouse.sh PAGE
 set -eu
 work=$(mktemp -d)
 trap 'kill "$server" 2>/dev/null; rm -rf "$work"' EXIT

@@ -3,16 +3,16 @@
 // (medians of 50), and how tall the page has grown; and its first paint,
 // which shows the first prompt, against a static page of the same two lines
 // (medians of 10).
-// Usage: node tests/page_benchmark.mjs PAGE MINIBROWSER
+// Usage: node benchmarks/page.mjs PAGE MINIBROWSER
 import { readFileSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join, resolve } from 'node:path';
 import { pathToFileURL } from 'node:url';
-import { puppeteerTab, webkitTab } from './tabs.mjs';
+import { puppeteerTab, webkitTab } from '../tests/tabs.mjs';
 
 const [page, miniBrowser] = process.argv.slice(2);
-const greeting = readFileSync(new URL('dialogues/consultation.txt', import.meta.url), 'utf8').split('\n').slice(1, 3)
-  .map((line) => line.slice(2)).join('\n');
+const greeting = readFileSync(new URL('../tests/dialogues/consultation.txt', import.meta.url), 'utf8').split('\n')
+  .filter((line) => line.startsWith('> ')).slice(0, 2).map((line) => line.slice(2)).join('\n');
 const still = join(tmpdir(), 'bmi-still.html');
 writeFileSync(still, `<!DOCTYPE html><html lang="ja"><meta charset="utf-8"><title>BMI</title><pre>${greeting}</pre>`);
 // Medians of 10 first paints of each page, loaded in turn so that neither
