@@ -68,9 +68,10 @@ async function play(transcript) {
 }
 
 for (const transcript of transcripts) await play(transcript);
-// What the consultation writes, read by dialogue.sh's rules: comments anywhere.
-const said = readFileSync(transcripts.find((file) => file.endsWith('/consultation.txt')), 'utf8')
-  .split('\n').filter((line) => line.startsWith('>')).map(shown);
+// The consultation's lines written and typed, by dialogue.sh's rules: comments anywhere.
+const consultation = readFileSync(transcripts.find((file) => file.endsWith('/consultation.txt')), 'utf8')
+  .split('\n').filter((line) => /^[<>]/.test(line));
+const said = consultation.filter((line) => line.startsWith('>')).map(shown);
 const greeting = said[0] + said[1];
 await tab.goto(url);
 await type('😀70', false);
@@ -103,7 +104,7 @@ await audited('mid-consultation');
 await tab.type('#line', '1');
 await tab.click('#point');
 await type('75', false);
-const report = consultation.filter((line) => /^[<>]/.test(line)).slice(0, -1).map(shown).join('');
+const report = consultation.slice(0, -1).map(shown).join('');
 await reads('the point button', '#screen', report);
 await holds('at the closing wait', 'line,false,true');
 await tab.click('#again');
