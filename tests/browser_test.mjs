@@ -14,11 +14,11 @@ import { puppeteerTab, webkitTab } from './tabs.mjs';
 
 const [name, page, ...transcripts] = process.argv.slice(2);
 const skip = (why) => (console.log(`skipped: ${why}`), process.exit(77));
-// The browser's program first, then files: what npm ci --prefix tests installs.
-const [program, ...files] = process.env.BMI_NEEDS.split(' ');
-const executablePath = process.env.PATH.split(':').map((dir) => join(dir, program)).find(existsSync);
-for (const file of files) if (!existsSync(file)) skip(`${file} is not installed (npm ci --prefix tests)`);
-if (!executablePath) skip(`${program} is not installed`);
+// Programs, the browser's first, and files (a path), as common.sh's need() takes them.
+const found = (tool) => (tool.includes('/') ? [tool] : process.env.PATH.split(':').map((dir) => join(dir, tool))).find(existsSync);
+const tools = process.env.BMI_NEEDS.split(' ');
+for (const tool of tools) if (!found(tool)) skip(`${tool} is not installed${tool.includes('/') ? ' (npm ci --prefix tests)' : ''}`);
+const executablePath = found(tools[0]);
 
 const folder = mkdtempSync(join(tmpdir(), 'bmi-page-'));
 copyFileSync(page, join(folder, 'bmi.html'));
