@@ -1,7 +1,7 @@
 # Defines needs(TEST TOOL...): the tools a test needs, programs or files (a
-# path), handed to it in BMI_NEEDS and looked for here, so that configuring
-# names each test that will skip (77), and why: those in the global property
-# bmi_skips, which others may add to, are listed last.
+# path), handed to it in BMI_NEEDS and looked for here; and skips(TEST WHY).
+# Configuring ends by naming each test that will skip, and why (the global
+# property bmi_skips).
 function(needs test)
   list(JOIN ARGN " " tools)
   set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT "BMI_NEEDS=${tools}")
@@ -13,9 +13,13 @@ function(needs test)
       set(${found} ${tool})
     endif()
     if(NOT ${found})
-      set_property(GLOBAL APPEND PROPERTY bmi_skips "${test} (no ${tool})")
+      skips(${test} "no ${tool}")
     endif()
   endforeach()
+endfunction()
+# skips(TEST WHY): a test that will skip for a reason of its own.
+function(skips test why)
+  set_property(GLOBAL APPEND PROPERTY bmi_skips "${test} (${why})")
 endfunction()
 function(bmi_list_skips)
   get_property(skips GLOBAL PROPERTY bmi_skips)

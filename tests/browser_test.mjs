@@ -5,7 +5,7 @@
 // page meets: an emoji, a 10 KB line, the button, starting again.
 // Usage: browser_test.mjs chromium|firefox|webkit PAGE TRANSCRIPT..., with
 // BMI_NEEDS the browser's program and, for WebKit, BMI_MINIBROWSER its path.
-import { copyFileSync, existsSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { copyFileSync, existsSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
@@ -27,7 +27,7 @@ const failures = [];
 const tab = name === 'webkit' ? await webkitTab(process.env.BMI_MINIBROWSER)
   : await puppeteerTab(name, executablePath);
 // Puppeteer also sees every request the page makes and every error it throws.
-tab.page?.on('request', (request) => /\/bmi\.html$|^data:,$/.test(request.url()) || failures.push(`it asked for ${request.url()}`));
+tab.page?.on('request', (request) => /\/(bmi|host)\.html$|\/saved\.mhtml$|^(data|cid):/.test(request.url()) || failures.push(`it asked for ${request.url()}`));
 tab.page?.on('pageerror', (error) => failures.push(`the page failed: ${error.message}`));
 
 // Waits until the element's text is the text wanted, or with "startsWith"
@@ -36,8 +36,8 @@ tab.page?.on('pageerror', (error) => failures.push(`the page failed: ${error.mes
 async function reads(what, selector, want, how = 'is') {
   let text;
   for (const started = Date.now(); Date.now() - started < 5000; await new Promise((go) => setTimeout(go, 20))) {
-    text = await tab.evaluate((selector) => document.querySelector(selector).textContent, selector);
-    if (how === 'is' ? text === want : text[how](want)) return;
+    text = await tab.evaluate((selector) => document.querySelector(selector)?.textContent ?? null, selector);
+    if (how === 'is' ? text === want : text?.[how](want)) return;
   }
   failures.push(`${what}: ${selector} reads\n${text}\nnot\n${want}`);
 }
@@ -107,11 +107,33 @@ await type('75', false);
 const report = consultation.slice(0, -1).map(shown).join('');
 await reads('the point button', '#screen', report);
 await holds('at the closing wait', 'line,false,true');
+// What was typed is told apart by more than its colour, also in print and
+// in forced colours (only Chromium emulates those).
+const apart = async (what) => {
+  const [typed, written] = await tab.evaluate(() => ['typed', 'written'].map((kind) => getComputedStyle(document.querySelector(`#screen .${kind}`)))
+    .map((style) => `${style.textDecorationLine} ${style.fontWeight} ${style.fontStyle}`));
+  if (typed === written) failures.push(`${what}: what was typed looks as what bmi wrote (${typed})`);
+};
+await apart('on screen');
+if (name === 'chromium') {
+  const cdp = await tab.page.createCDPSession();
+  await cdp.send('Emulation.setEmulatedMedia', { features: [{ name: 'forced-colors', value: 'active' }] });
+  await apart('in forced colours');
+  await cdp.send('Emulation.setEmulatedMedia', { media: 'print', features: [] });
+  await apart('printed');
+  await cdp.send('Emulation.setEmulatedMedia', { media: '', features: [] });
+}
 await tab.click('#again');
 await tab.type('#line', '0');
 await tab.click('#end');
 await reads('the end button', '#screen', `${greeting}0${said[2]}`);
 await reads('the end button', '#status', '終了ステータス 1', 'includes');
+// At the end, the word that it has ended is in view, at every size tried.
+const inView = async (what) => (await tab.evaluate(() => ['again', 'status'].every((id) => {
+  const { top, bottom } = document.getElementById(id).getBoundingClientRect();
+  return top >= 0 && bottom <= innerHeight;
+}))) || failures.push(`${what}: the end is out of view`);
+await inView('at the end');
 await holds('after the end', 'again,true,false');
 await audited('after the end');
 // Ctrl+D where the key in D's place is not called d.
@@ -119,6 +141,34 @@ await tab.click('#again');
 await tab.evaluate(() => document.getElementById('line').dispatchEvent(
   new KeyboardEvent('keydown', { key: 'в', code: 'KeyD', ctrlKey: true, bubbles: true })));
 await reads('Ctrl+D on a Russian layout', '#status', '終了ステータス 1', 'includes');
+// An input method's text is not typed until it is committed: Ctrl+D while
+// it composes sends nothing (synthetic, then through CDP's IME in Chromium).
+await tab.click('#again');
+await tab.evaluate(() => {
+  document.getElementById('line').value = 'なな';
+  document.getElementById('line').dispatchEvent(new KeyboardEvent('keydown', { key: 'd', code: 'KeyD', ctrlKey: true, isComposing: true, bubbles: true }));
+});
+await reads('Ctrl+D while composing', '#screen', greeting);
+if (name === 'chromium') {
+  await tab.evaluate(() => { document.getElementById('line').value = ''; });
+  await (await tab.page.createCDPSession()).send('Input.imeSetComposition', { text: '７０', selectionStart: 2, selectionEnd: 2 });
+  await tab.controlD();
+  await reads('Ctrl+D while an IME composes', '#screen', greeting);
+}
+// The line is described by the question asked; every button is at least
+// 24 px square; Ctrl+D ends the input from anywhere in the form.
+const question = await tab.evaluate(() => document.getElementById(document.getElementById('line').getAttribute('aria-describedby'))?.textContent);
+if (question !== said[1]) failures.push(`the line is described by ${question}`);
+const smaller = async (size, what) => {
+  const small = await tab.evaluate((size) => [...document.querySelectorAll(size > 24 ? 'button, input' : 'button')]
+    .filter((target) => target.offsetWidth < size || target.offsetHeight < size).map((target) => target.id).join(), size);
+  if (small) failures.push(`${what}, smaller than ${size} px: ${small}`);
+};
+await smaller(24, 'at a mouse');
+await tab.click('#again');
+await tab.evaluate(() => document.getElementById('point').focus());
+await tab.controlD();
+await reads('Ctrl+D on the point button', '#status', '終了ステータス 1', 'includes');
 // A phone's screen with its keyboard up: after each Enter, the line typed
 // into is still in view. Not in Firefox: Debian 12's ESR without its
 // security updates cannot set a viewport through BiDi, and Firefox kept the
@@ -132,6 +182,8 @@ if (name !== 'firefox') {
     const [{ top, bottom }, height] = JSON.parse(place);
     if (top < 0 || bottom > height) failures.push(`on a phone, the line is out of view after ${entry}: ${place}`);
   }
+  for (const entry of ['70', '1.75', 'x']) await type(entry, false);
+  await inView('on a phone, at the end');
   await tab.resize(800, 600);
 }
 if (readFileSync(page, 'latin1').indexOf('<meta charset') >= 1024) failures.push('the encoding is declared after byte 1024');
@@ -139,11 +191,18 @@ if (readFileSync(page, 'latin1').indexOf('<meta charset') >= 1024) failures.push
 // nothing else; without 'wasm-unsafe-eval' it says the site blocks it.
 const policy = readFileSync(new URL('../README.md', import.meta.url), 'utf8').match(/Content-Security-Policy: (.*)/)[1];
 const requests = [];
+// A slow server sends the page but its scripts, and the rest a second late;
+// the host is a site with the page in a frame far down, sandboxed.
+const host = '<link rel="icon" href="data:,"><div style="height: 3000px"></div><iframe src="/bmi.html" sandbox="allow-scripts" onload="document.title = 1"></iframe>';
 const server = createServer((request, response) => {
   requests.push(request.url);
-  response.writeHead(request.url.endsWith('/bmi.html') ? 200 : 404, { 'content-type': 'text/html',
-    'content-security-policy': request.url.startsWith('/blocked/') ? policy.replace(" 'wasm-unsafe-eval'", '') : policy });
-  response.end(request.url.endsWith('/bmi.html') ? readFileSync(page) : '');
+  response.writeHead(/\/(bmi|host)\.html$/.test(request.url) ? 200 : 404, { 'content-type': 'text/html',
+    'content-security-policy': request.url.startsWith('/blocked/') ? policy.replace(" 'wasm-unsafe-eval'", '')
+      : request.url.endsWith('/host.html') ? "img-src data:" : policy });
+  const text = request.url.endsWith('/host.html') ? host : request.url.endsWith('/bmi.html') ? readFileSync(page, 'utf8') : '';
+  if (!request.url.startsWith('/slow/')) return response.end(text);
+  response.write(text.slice(0, text.indexOf('<script>')));
+  setTimeout(() => response.end(text.slice(text.indexOf('<script>'))), 1000);
 });
 await new Promise((listening) => server.listen(0, '127.0.0.1', listening));
 const site = `http://127.0.0.1:${server.address().port}`;
@@ -156,19 +215,61 @@ if (name === 'chromium') {
   const printed = await tab.evaluate(() => ['entry', 'screen'].map((id) => getComputedStyle(document.getElementById(id)))
     .map((style) => `${style.display} ${style.color} ${style.backgroundColor}`).join());
   if (!/^none .*,block rgb\(0, 0, 0\) rgba\(0, 0, 0, 0\)$/.test(printed)) failures.push(`printed: ${printed}`);
+  if (await tab.evaluate(() => getComputedStyle(document.getElementById('screen'), '::after').content) !== 'none') failures.push('the cursor is printed');
   await tab.page.emulateMediaType(null);
+  // The cursor is no text to a screen reader; with reduced motion neither it
+  // nor the bell moves; a dark style where one is preferred.
+  if (JSON.stringify(await tab.page.accessibility.snapshot()).includes('_')) failures.push('the cursor is read as text');
+  await tab.page.emulateMediaFeatures([{ name: 'prefers-reduced-motion', value: 'reduce' }, { name: 'prefers-color-scheme', value: 'dark' }]);
+  const still = await tab.evaluate(() => document.getElementById('screen').classList.add('bell') ??
+    [getComputedStyle(document.getElementById('screen')), getComputedStyle(document.getElementById('screen'), '::after')].map((style) => style.animationName).join());
+  if (still !== 'none,none') failures.push(`with reduced motion, it moves: ${still}`);
+  if (await tab.evaluate(() => getComputedStyle(document.body).color) === 'rgb(0, 0, 0)') failures.push('no dark style');
+  await tab.page.emulateMediaFeatures([]);
 }
-// Whether only the word of what it needs shows, and that word.
+// Whether the word of what it needs shows, and no console.
 const needs = async (what, word) => {
-  const shows = await tab.evaluate(() => ['needs', 'screen', 'entry']
-    .filter((id) => document.getElementById(id).getClientRects().length).join() + document.getElementById('needs').textContent);
-  shows.startsWith('needs') && shows.includes(word) || failures.push(`${what}: ${shows}`);
+  const shows = await tab.evaluate(() => ['screen', 'entry']
+    .filter((id) => document.getElementById(id).getClientRects().length).join() + document.body.innerText);
+  shows.startsWith('BMI') && shows.includes(word) || failures.push(`${what}: ${shows}`);
 };
+// With a finger, targets of 44 px; a copy saved as one file, which runs no
+// scripts, says how to start.
+if (name === 'chromium') {
+  const cdp = await tab.page.createCDPSession();
+  await cdp.send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 1 });
+  await tab.goto(url);
+  await smaller(44, 'at a touch screen');
+  await cdp.send('Emulation.setTouchEmulationEnabled', { enabled: false });
+  const { data } = await cdp.send('Page.captureSnapshot', { format: 'mhtml' });
+  writeFileSync(join(folder, 'saved.mhtml'), data);
+  await tab.goto(pathToFileURL(join(folder, 'saved.mhtml')).href);
+  await needs('a saved copy', 'bmi.html');
+}
+// While it loads, no word that scripts are off. (WebKit's driver waits for the load.)
+tab.evaluate((url) => { location.href = url; }, `${site}/slow/bmi.html`).catch(() => {});
+await new Promise((go) => setTimeout(go, 500));
+const loading = await tab.evaluate(() => document.body?.innerText ?? '');
+if (loading.includes('JavaScript')) failures.push(`while it loads, it says: ${loading}`);
+await reads('loaded slowly', '#screen', greeting);
+// A guest in another site: the host's view and focus stay, and in a frame
+// sandboxed with allow-scripts alone Enter works.
+await tab.goto(`${site}/host.html`);
+await reads('the host', 'title', '1');
+const stays = await tab.evaluate(() => `${scrollY} ${document.activeElement.tagName}`);
+if (stays !== '0 BODY') failures.push(`the host's scroll and focus became ${stays}`);
+if (name !== 'firefox') { // its BiDi finds only about:blank in a sandboxed frame
+  await tab.frame(0);
+  // By script: WebKit's driver finds nothing in it focusable.
+  await tab.evaluate(() => (document.getElementById('line').value = '70') && document.getElementById('send').click());
+  await reads('in a sandboxed frame', '#screen', `${greeting}70\n${said[2]}`);
+  await tab.frame(null);
+}
 tab.page?.removeAllListeners('pageerror'); // a blocked module is one
 await tab.goto(`${site}/blocked/bmi.html`);
 await needs('a policy without wasm', 'Content-Security-Policy');
 server.close();
-if (requests.join() !== '/bmi.html,/blocked/bmi.html') failures.push(`over HTTP it asked for ${requests.join()}`);
+if (requests.join() !== '/bmi.html,/slow/bmi.html,/host.html,/bmi.html,/blocked/bmi.html') failures.push(`over HTTP it asked for ${requests.join()}`);
 // Without scripts (Firefox's BiDi cannot turn them off), without
 // WebAssembly, or without a Shift_JIS decoder, it says what it needs, and
 // only that (WebDriver can do none of these to WebKit).

@@ -9,8 +9,10 @@ export async function puppeteerTab(name, executablePath) {
   const browser = await puppeteer.launch({ browser: name === 'firefox' ? 'firefox' : 'chrome', executablePath,
     headless: true, args: name === 'chromium' ? args : [] });
   const page = await browser.newPage();
-  return { page, goto: (url) => page.goto(url), evaluate: (fn, ...args) => page.evaluate(fn, ...args),
-    type: (selector, text) => page.type(selector, text), enter: () => page.keyboard.press('Enter'),
+  let frame = page; // where evaluate and type act: the page, or one of its frames
+  return { page, goto: (url) => page.goto(url), evaluate: (fn, ...args) => frame.evaluate(fn, ...args),
+    type: (selector, text) => frame.type(selector, text), enter: () => page.keyboard.press('Enter'),
+    frame: async (index) => { frame = index === null ? page : page.frames()[index + 1]; },
     controlD: () => page.keyboard.down('Control').then(() => page.keyboard.press('d')).then(() => page.keyboard.up('Control')),
     click: (selector) => page.click(selector), close: () => browser.close(),
     resize: (width, height) => page.setViewport({ width, height }) };
@@ -50,6 +52,7 @@ export async function webkitTab(miniBrowser) {
     ...values.map((value) => ({ type: 'keyDown', value })), ...values.reverse().map((value) => ({ type: 'keyUp', value }))] }] });
   const tab = {
     goto: (url) => call('POST', `${at}/url`, { url }),
+    frame: (index) => call('POST', `${at}/frame`, { id: index }),
     evaluate: (fn, ...args) => call('POST', `${at}/execute/sync`, { script: `return (${fn}).apply(null, arguments)`, args }),
     type,
     enter: () => keys('\uE007'),

@@ -4,8 +4,8 @@
 // far take it, and every new entry runs it again from the start. It reads
 // nothing else and computes the same every time, so each run writes what
 // the last one wrote and then more; only the more is decoded and shown.
-const [needs, screen, form, line, point, send, end, again, status] =
-  ['needs', 'screen', 'entry', 'line', 'point', 'send', 'end', 'again', 'status'].map((id) => document.getElementById(id));
+const [needs, copy, screen, form, line, point, send, end, again, status] = ['needs', 'copy', 'screen', 'entry',
+  'line', 'point', 'send', 'end', 'again', 'status'].map((id) => document.getElementById(id));
 const moduleBytes = new Uint8Array(moduleHex.length / 2);
 for (let i = 0; i < moduleBytes.length; i++) moduleBytes[i] = parseInt(moduleHex.substr(2 * i, 2), 16);
 let shiftJis, module; // made once the page knows the browser has them
@@ -106,23 +106,30 @@ function add(text, className) {
   while (screen.childElementCount > 10000) screen.firstChild.remove();
 }
 
-// Shows what the run wrote beyond the last, the bell as a sign and a flash.
-function update() {
+// Shows what the run wrote beyond the last, the bell as a sign and a flash;
+// its last line is the question that the line is described by.
+function update(typing) {
   const added = run();
   if (added.includes('\x07')) {
     screen.classList.remove('bell');
     void screen.offsetWidth; // restarts the flash
     screen.classList.add('bell');
   }
-  if (added) add(added.replaceAll('\x07', '🔔'), 'written');
-  // The line typed into stays in view, also above a phone's keyboard.
-  line.scrollIntoView({ block: 'nearest' });
+  if (added) {
+    add(added.replaceAll('\x07', '🔔'), 'written');
+    document.getElementById('question')?.removeAttribute('id');
+    row.id = 'question';
+  }
+  // The line typed into stays in view, also above a phone's keyboard; at the
+  // start, the page moves nobody's view, nor a host site's.
+  if (typing) line.scrollIntoView({ block: 'nearest' });
   screen.classList.toggle('waiting', exitStatus === null);
   if (exitStatus === null) return;
   line.readOnly = point.disabled = send.disabled = end.disabled = true;
   again.focus();
   const words = { 0: '相談が終わりました', 1: '結果の前に入力が終わりました' }[exitStatus] || 'bmi が終わりました';
   status.textContent = `${words} (終了ステータス ${exitStatus})。「最初から」でもう一度始められます。`;
+  status.scrollIntoView({ block: 'nearest' });
 }
 
 // A line typed, or what there is of one: echoed, then read.
@@ -135,7 +142,7 @@ function enter(entry, ending) {
     typed.push(encode(entry));
   }
   ended = ending;
-  update();
+  update(true);
 }
 
 function start() {
@@ -143,31 +150,34 @@ function start() {
   screen.replaceChildren();
   status.textContent = line.value = '';
   line.readOnly = point.disabled = send.disabled = end.disabled = false;
-  update();
-  line.focus();
+  update(false);
 }
 
-form.addEventListener('submit', (event) => {
+// Enter and 送る without a form's submission, which a sandboxed frame may
+// block. Ctrl+D, anywhere in the form, as at a terminal: what is typed goes
+// without a line feed; on an empty line the input ends. The key's place, not
+// its letter, which another keyboard layout does not call d. Neither while
+// an input method composes: its text is not typed yet.
+form.addEventListener('submit', (event) => event.preventDefault());
+form.addEventListener('keydown', (event) => {
+  if (event.isComposing || event.keyCode === 229) return;
+  const ending = event.ctrlKey && event.code === 'KeyD';
+  if (!ending && !(event.key === 'Enter' && event.target === line)) return;
   event.preventDefault();
-  enter(`${line.value}\n`, false);
+  if (ending) enter(line.value, !line.value);
+  else enter(`${line.value}\n`, false);
 });
-// As at a terminal: what is typed goes without a line feed; on an empty line
-// the input ends. The key's place, not its letter, which another keyboard
-// layout does not call d.
-line.addEventListener('keydown', (event) => {
-  if (!event.ctrlKey || event.code !== 'KeyD') return;
-  event.preventDefault();
-  enter(line.value, !line.value);
-});
+send.addEventListener('click', () => enter(`${line.value}\n`, false));
 // A phone's decimal keypad has a comma and no point in many locales.
 point.addEventListener('click', () => {
   line.setRangeText('.', line.selectionStart, line.selectionEnd, 'end');
   line.focus();
 });
 end.addEventListener('click', () => enter(line.value, true));
-again.addEventListener('click', start);
+again.addEventListener('click', () => (start(), line.focus()));
 // The console, or in its place a word of what the browser or the site
-// withholds; without scripts, the page's own text says what it needs.
+// withholds; without scripts, the page's own text says what it needs. In
+// another site's frame, the focus stays the host's until a click.
 function withheld() {
   try {
     shiftJis = new TextDecoder('shift_jis');
@@ -179,7 +189,7 @@ function withheld() {
   }
   try {
     module = new WebAssembly.Module(moduleBytes);
-    start();
+    start(); // WebKit's policy stops the instance, not the module
   } catch {
     return ['このサイトのポリシー (Content-Security-Policy) が WebAssembly を止めています。',
       "This site's Content-Security-Policy blocks WebAssembly."];
@@ -189,8 +199,16 @@ const missing = withheld();
 if (missing) {
   const english = Object.assign(document.createElement('span'), { lang: 'en', textContent: missing[1] });
   needs.replaceChildren(missing[0], document.createElement('br'), english);
+  needs.hidden = false;
 } else {
-  needs.hidden = true;
-  screen.hidden = form.hidden = false;
-  line.focus();
+  // The console shows by a sheet of the script's own, which a copy saved as
+  // one file lacks: there, the word on how to start shows in its place.
+  const rules = '#screen { display: block; } @media not print { #entry { display: flex; } } #copy { display: none; }';
+  if (document.adoptedStyleSheets) {
+    const sheet = new CSSStyleSheet();
+    sheet.replaceSync(rules);
+    document.adoptedStyleSheets = [sheet];
+  } else document.head.append(Object.assign(document.createElement('style'), { textContent: rules }));
+  copy.hidden = false;
+  if (window === window.top) line.focus();
 }
