@@ -141,12 +141,14 @@ await tab.click('#again');
 await tab.evaluate(() => document.getElementById('line').dispatchEvent(
   new KeyboardEvent('keydown', { key: 'в', code: 'KeyD', ctrlKey: true, bubbles: true })));
 await reads('Ctrl+D on a Russian layout', '#status', '終了ステータス 1', 'includes');
-// An input method's text is not typed until it is committed: Ctrl+D while
-// it composes sends nothing (synthetic, then through CDP's IME in Chromium).
+// An input method's text is not typed until it is committed: Ctrl+D or Enter
+// while it composes sends nothing (synthetic, then through CDP's IME in Chromium).
 await tab.click('#again');
 await tab.evaluate(() => {
   document.getElementById('line').value = 'なな';
-  document.getElementById('line').dispatchEvent(new KeyboardEvent('keydown', { key: 'd', code: 'KeyD', ctrlKey: true, isComposing: true, bubbles: true }));
+  for (const key of ['d', 'Enter']) {
+    document.getElementById('line').dispatchEvent(new KeyboardEvent('keydown', { key, code: 'KeyD', ctrlKey: key === 'd', isComposing: true, bubbles: true }));
+  }
 });
 await reads('Ctrl+D while composing', '#screen', greeting);
 if (name === 'chromium') {
